@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform.h"
+#include "t_file.h"
+#include "t_parser.h"
+#include "t_tools.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QTimer;
+class tFrame;
+
+// Designed rectangle of a control, in twips; Form_Resize works on these.
+struct TwipRect
+{
+    float left = 0, top = 0, width = 0, height = 0;
+};
+
+// What Form_Resize changes, in twips.
+struct MainLayout
+{
+    std::array<TwipRect, 3> frPage;
+    TwipRect frSinglePDFCreation;
+    TwipRect lstSelectedArticles;
+    TwipRect lblPleaseWait;
+    std::array<TwipRect, 2> frFilename;
+
+    static MainLayout designed();
+    // The eleven assignments for an outer window size W x H; each one that would give a
+    // negative size is skipped on its own.
+    void resizeTo(float W, float H);
+};
+
+// The main window.
+class frmMass : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmMass(const QString &appFolder, Platform *platform, QWidget *parent = nullptr);
+    // Uses the executable's folder and the real desktop.
+    explicit frmMass(QWidget *parent = nullptr);
+    ~frmMass() override;
+
+    QString appFolder() const { return m_appFolder; }
+    // application folder + /bin/output with a doubled separator (drive root) collapsed.
+    static QString outputFolderFor(const QString &appFolder);
+    QString sFolder;
+
+    void ShowPage(int index);
+    void tButton_Click(int index);
+    void lblButton_Click(int index);
+    void Form_Resize();
+    void tmrPleaseWait_Timer();
+    const MainLayout &layoutTwips() const { return m_layout; }
+
+    // Hidden list of the bin folder's *.html files, as last refreshed.
+    QStringList fileHTMLS;
+    QStringList lstKeywordCombinations;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildHeader();
+    void buildPageButtons();
+    void buildPages();
+    void Form_Load();
+    void UpdateFilesFound();
+    void refreshFileHTMLS();
+    void applyLayout();
+
+    QString m_appFolder;
+    Platform *m_platform;
+    std::unique_ptr<Platform> m_ownedPlatform;
+    tTools tTools1;
+    tFile tFile1;
+    tParser tParser1;
+    MainLayout m_layout;
+
+    QWidget *Picture2 = nullptr;
+    QLabel *lblAppName = nullptr;
+    QLabel *lblBy = nullptr;
+    QLabel *lblPleaseWait = nullptr;
+    std::array<tFrame *, 3> tButton{};
+    std::array<QLabel *, 3> lblButton{};
+    std::array<QGroupBox *, 3> frPage{};
+    QGroupBox *frSinglePDFCreation = nullptr;
+    QListWidget *lstSelectedArticles = nullptr;
+    std::array<QGroupBox *, 2> frFilename{};
+    QLabel *lblFilesFound = nullptr;
+    QTimer *tmrPleaseWait = nullptr;
+
+    friend class FrmMassTest;
+};

@@ -1,0 +1,38 @@
+#include "recording_platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+Platform::Answer RecordingPlatform::messageBox(QWidget *, const QString &text, const QString &title,
+                                               Buttons buttons, Icon icon)
+{
+    messages.append({text, title, buttons, icon});
+    if (onMessage)
+        onMessage(messages.last());
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return answers.isEmpty() ? Answer::Yes : answers.dequeue();
+}
+
+bool RecordingPlatform::startDetached(const QString &program, const QStringList &arguments)
+{
+    started.append({program, arguments});
+    return true;
+}
+
+bool RecordingPlatform::openFolder(const QString &folder)
+{
+    openedFolders.append(folder);
+    return true;
+}
+
+void RecordingPlatform::processEvents()
+{
+    ++eventPasses;
+    QCoreApplication::processEvents();
+}
+
+QStringList RecordingPlatform::drives()
+{
+    return driveList.isEmpty() ? QStringList{QDir::toNativeSeparators(QDir::rootPath())} : driveList;
+}

@@ -1,0 +1,203 @@
+#include "frm_mass.h"
+#include "recording_platform.h"
+#include "t_frame.h"
+#include "test_app_folder.h"
+#include "twips.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+class FrmMassTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUp_titleLabelsAndFirstPage();
+    void startUp_createsOutputFolderOnlyWhenBinExists();
+    void startUp_outputFolderAtRootHasOneSeparator();
+    void startUp_patternListFromFileOrEmpty();
+    void showPage_switchesButtonsVisibilityAndFocus();
+    void pageButtons_clickOnFrameOrLabelSwitches();
+    void resize_computesTwipsAndSkipsNegativeSizes();
+    void resize_followsTheRealWindow();
+    void pleaseWait_blinksWhileTimerRuns();
+
+private:
+    RecordingPlatform platform;
+};
+
+void FrmMassTest::startUp_titleLabelsAndFirstPage()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Paperwake Pro 2.2 by paperwake.app"));
+    QCOMPARE(w.findChild<QLabel *>("lblAppName")->text(), QStringLiteral("Paperwake Pro"));
+    QCOMPARE(w.findChild<QLabel *>("lblBy")->text(), QStringLiteral("by paperwake.app"));
+    QCOMPARE(w.findChild<QGroupBox *>("frSinglePDFCreation")->title(),
+             QStringLiteral("  Single PDF Creation  "));
+    QCOMPARE(w.findChild<QGroupBox *>("frPage_0")->title(), QStringLiteral("  PDF Content    "));
+    QCOMPARE(w.findChild<QGroupBox *>("frPage_1")->title(), QStringLiteral("  Monetization   "));
+    QCOMPARE(w.findChild<QGroupBox *>("frPage_2")->title(), QStringLiteral("  Create   "));
+    QVERIFY(!w.findChild<QGroupBox *>("frPage_0")->isHidden());
+    QVERIFY(w.findChild<QGroupBox *>("frPage_1")->isHidden());
+    QVERIFY(!w.findChild<tFrame *>("tButton_0")->isEnabled());
+    QVERIFY(w.findChild<QLabel *>("lblPleaseWait")->isHidden());
+    // The three pages share one spot.
+    const MainLayout &layout = w.layoutTwips();
+    for (int i = 1; i < 3; ++i) {
+        QCOMPARE(layout.frPage[i].left, layout.frPage[0].left);
+        QCOMPARE(layout.frPage[i].top, layout.frPage[0].top);
+    }
+    QCOMPARE(layout.frSinglePDFCreation.top, 1125.0f);
+    QCOMPARE(w.sFolder, app.file(QStringLiteral("bin/output")));
+}
+
+void FrmMassTest::startUp_createsOutputFolderOnlyWhenBinExists()
+{
+    TestAppFolder withBin(TestAppFolder::Bin);
+    { frmMass w(withBin.path(), &platform); }
+    QVERIFY(QFileInfo(withBin.file(QStringLiteral("bin/output"))).isDir());
+
+    TestAppFolder withoutBin(0);
+    frmMass w(withoutBin.path(), &platform); // must not fail
+    QVERIFY(!QFileInfo::exists(withoutBin.file(QStringLiteral("bin"))));
+    QVERIFY(platform.messages.isEmpty());
+
+    // An existing output folder keeps what it holds.
+    const QString old = withBin.writeFile(QStringLiteral("bin/output/old.pdf"), "%PDF");
+    { frmMass again(withBin.path(), &platform); }
+    QCOMPARE(readBytes(old), QByteArray("%PDF"));
+}
+
+void FrmMassTest::startUp_outputFolderAtRootHasOneSeparator()
+{
+    const QString root = QDir::rootPath();
+    QCOMPARE(frmMass::outputFolderFor(QDir::toNativeSeparators(root)),
+             QDir::toNativeSeparators(root + QStringLiteral("bin/output")));
+}
+
+void FrmMassTest::startUp_patternListFromFileOrEmpty()
+{
+    TestAppFolder app(TestAppFolder::Bin);
+    app.writeFile(QStringLiteral("lstcombinations.txt"), "#KEYWORD#\r\n\r\nbest #KEYWORD# tips\r\n");
+    frmMass with(app.path(), &platform);
+    QCOMPARE(with.lstKeywordCombinations,
+             (QStringList{QStringLiteral("#KEYWORD#"), QStringLiteral("best #KEYWORD# tips")}));
+
+    TestAppFolder none(TestAppFolder::Bin);
+    frmMass without(none.path(), &platform);
+    QVERIFY(without.lstKeywordCombinations.isEmpty());
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void FrmMassTest::showPage_switchesButtonsVisibilityAndFocus()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w) || w.isVisible());
+    const std::array<QGroupBox *, 3> pages = {w.findChild<QGroupBox *>("frPage_0"),
+                                              w.findChild<QGroupBox *>("frPage_1"),
+                                              w.findChild<QGroupBox *>("frPage_2")};
+    for (int index : {2, 1, 0}) {
+        w.ShowPage(index);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(w.findChild<tFrame *>(QStringLiteral("tButton_%1").arg(i))->isEnabled(),
+                     i != index);
+            QCOMPARE(pages[i]->isHidden(), i != index);
+        }
+    }
+    // Focus moves to the ad title only for page 1.
+    auto *title = w.findChild<QLineEdit *>("txtAdTitle");
+    if (title) {
+        w.ShowPage(1);
+        QTRY_VERIFY(title->hasFocus());
+        w.ShowPage(2);
+        QVERIFY(title->hasFocus());
+    }
+    w.ShowPage(0);
+    w.ShowPage(3);
+    QVERIFY(!pages[0]->isHidden());
+    QVERIFY(!w.findChild<tFrame *>("tButton_0")->isEnabled());
+    QVERIFY(w.findChild<tFrame *>("tButton_1")->isEnabled());
+}
+
+void FrmMassTest::pageButtons_clickOnFrameOrLabelSwitches()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    w.show();
+    auto *button2 = w.findChild<tFrame *>("tButton_2");
+    QTest::mouseClick(button2, Qt::LeftButton, {}, QPoint(3, 3));
+    QVERIFY(!w.findChild<QGroupBox *>("frPage_2")->isHidden());
+    QTest::mouseClick(w.findChild<QLabel *>("lblButton_1"), Qt::LeftButton);
+    QVERIFY(!w.findChild<QGroupBox *>("frPage_1")->isHidden());
+    QVERIFY(w.findChild<QGroupBox *>("frPage_2")->isHidden());
+    // The page on show does not react: its button is disabled.
+    QTest::mouseClick(w.findChild<QLabel *>("lblButton_1"), Qt::LeftButton);
+    QVERIFY(!w.findChild<tFrame *>("tButton_1")->isEnabled());
+}
+
+void FrmMassTest::resize_computesTwipsAndSkipsNegativeSizes()
+{
+    MainLayout layout = MainLayout::designed();
+    layout.resizeTo(10000, 8000);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(layout.frPage[i].width, 9200.0f);
+        QCOMPARE(layout.frPage[i].height, 4410.0f);
+    }
+    QCOMPARE(layout.frSinglePDFCreation.width, 9200.0f - 4905 - 500);
+    QCOMPARE(layout.lstSelectedArticles.width, 8655.0f); // would be negative: kept
+    MainLayout wide = MainLayout::designed();
+    wide.resizeTo(20000, 12000);
+    QCOMPARE(wide.lstSelectedArticles.width, 19200.0f - 4905 - 500 - 3870 - 500);
+    QCOMPARE(layout.lblPleaseWait.left, 10000.0f - 5955 - 800);
+    QCOMPARE(layout.frFilename[0].left, 5000.0f - 15045.0f / 2);
+
+    // Too small: step 2 and the frame widths would go negative and are skipped,
+    // every other assignment still runs.
+    layout.resizeTo(6000, 3000);
+    QCOMPARE(layout.frPage[0].width, 5200.0f);
+    QCOMPARE(layout.frPage[1].width, 5200.0f);
+    QCOMPARE(layout.frPage[0].height, 4410.0f);
+    QCOMPARE(layout.frPage[2].height, 4410.0f);
+    QCOMPARE(layout.frSinglePDFCreation.width, 9200.0f - 4905 - 500); // 5200-4905-500 < 0
+    QCOMPARE(layout.lblPleaseWait.left, 6000.0f - 5955 - 800);
+    QCOMPARE(layout.frFilename[1].left, 3000.0f - 15045.0f / 2);
+}
+
+void FrmMassTest::resize_followsTheRealWindow()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    w.show();
+    w.resize(800, 600);
+    QTRY_COMPARE(w.findChild<QGroupBox *>("frPage_0")->width(),
+                 twips::toPixels(twips::fromPixels(w.frameGeometry().width()) - 800));
+    QCOMPARE(w.findChild<QGroupBox *>("frPage_2")->width(),
+             w.findChild<QGroupBox *>("frPage_0")->width());
+}
+
+void FrmMassTest::pleaseWait_blinksWhileTimerRuns()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    auto *label = w.findChild<QLabel *>("lblPleaseWait");
+    auto *timer = w.findChild<QTimer *>("tmrPleaseWait");
+    QCOMPARE(timer->interval(), 300);
+    QVERIFY(!timer->isActive());
+    timer->start();
+    QTRY_VERIFY_WITH_TIMEOUT(!label->isHidden(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(label->isHidden(), 1000);
+    timer->stop();
+    const bool frozen = label->isHidden();
+    QTest::qWait(700);
+    QCOMPARE(label->isHidden(), frozen);
+}
+
+QTEST_MAIN(FrmMassTest)
+#include "tst_frm_mass.moc"

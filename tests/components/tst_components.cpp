@@ -1,0 +1,140 @@
+#include "t_file.h"
+#include "t_parser.h"
+#include "t_tools.h"
+#include "test_app_folder.h"
+
+#include <QTest>
+
+class ComponentsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void loadText_decodesByBomThenUtf8ThenCp1252_data();
+    void loadText_decodesByBomThenUtf8ThenCp1252();
+    void loadText_missingFile_reportsAndKeepsTarget();
+    void saveText_writesUtf8WithCrLf();
+    void saveText_unwritablePath_reportsReason();
+    void loadList_skipsBlankLinesAndLineEnds();
+    void splitToList_appendsNonEmptyPieces();
+    void replaceText_exactAndEmptyFind();
+    void shuffleList_keepsItemsAndIsSeedable();
+    void fileExists_foldersOnlyWithFlag();
+};
+
+void ComponentsTest::loadText_decodesByBomThenUtf8ThenCp1252_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("utf8") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC") << QStringLiteral(u"café €");
+    QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBFok") << QStringLiteral("ok");
+    QTest::newRow("utf16le bom") << QByteArray("\xFF\xFEh\0i\0", 6) << QStringLiteral("hi");
+    QTest::newRow("utf16be bom") << QByteArray("\xFE\xFF\0h\0i", 6) << QStringLiteral("hi");
+    QTest::newRow("cp1252 quotes and euro")
+        << QByteArray("\x93quoted\x94 \x80 caf\xE9 \x96")
+        << QStringLiteral(u"\u201Cquoted\u201D \u20AC café \u2013");
+    QTest::newRow("empty") << QByteArray() << QString();
+}
+
+void ComponentsTest::loadText_decodesByBomThenUtf8ThenCp1252()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    TestAppFolder folder(0);
+    const QString path = folder.writeFile(QStringLiteral("a.txt"), bytes);
+    QString text = QStringLiteral("old");
+    QVERIFY(tFile::LoadText(text, path));
+    QCOMPARE(text, expected);
+}
+
+void ComponentsTest::loadText_missingFile_reportsAndKeepsTarget()
+{
+    TestAppFolder folder(0);
+    QString text = QStringLiteral("kept");
+    QVERIFY(!tFile::LoadText(text, folder.file(QStringLiteral("missing.txt"))));
+    QCOMPARE(text, QStringLiteral("kept"));
+    QStringList list{QStringLiteral("x")};
+    QVERIFY(!tFile::LoadList(list, folder.file(QStringLiteral("missing.txt"))));
+    QCOMPARE(list, QStringList{QStringLiteral("x")});
+}
+
+void ComponentsTest::saveText_writesUtf8WithCrLf()
+{
+    TestAppFolder folder(0);
+    const QString path = folder.file(QStringLiteral("out.txt"));
+    QVERIFY(tFile::SaveText(QStringLiteral(u"é\r\rb\nc\r\nd"), path));
+    QCOMPARE(readBytes(path), QByteArray("\xC3\xA9\r\n\r\nb\r\nc\r\nd"));
+    // Replaces, never appends.
+    QVERIFY(tFile::SaveText(QStringLiteral("x"), path));
+    QCOMPARE(readBytes(path), QByteArray("x"));
+}
+
+void ComponentsTest::saveText_unwritablePath_reportsReason()
+{
+    TestAppFolder folder(0);
+    QString reason;
+    QVERIFY(!tFile::SaveText(QStringLiteral("x"), folder.file(QStringLiteral("no/such/dir/a.txt")),
+                             &reason));
+    QVERIFY(!reason.isEmpty());
+}
+
+void ComponentsTest::loadList_skipsBlankLinesAndLineEnds()
+{
+    TestAppFolder folder(0);
+    const QString path =
+        folder.writeFile(QStringLiteral("l.txt"), "one\r\n\r\ntwo\nthree\r \r\n\r\n");
+    QStringList list{QStringLiteral("existing")};
+    QVERIFY(tFile::LoadList(list, path));
+    QCOMPARE(list, (QStringList{"existing", "one", "two", "three", " "}));
+}
+
+void ComponentsTest::splitToList_appendsNonEmptyPieces()
+{
+    QStringList list{QStringLiteral("a")};
+    tTools::SplitToList(QStringLiteral("\r\nb\r\n\r\n c \r\nd"), QStringLiteral("\r\n"), list);
+    QCOMPARE(list, (QStringList{"a", "b", " c ", "d"}));
+    tTools::SplitToList(QStringLiteral("\r\n\r\n"), QStringLiteral("\r\n"), list);
+    QCOMPARE(list.size(), 4);
+}
+
+void ComponentsTest::replaceText_exactAndEmptyFind()
+{
+    QCOMPARE(tParser::ReplaceText(QStringLiteral("a\\\\\\b"), QStringLiteral("\\\\"),
+                                  QStringLiteral("\\")),
+             QStringLiteral("a\\\\b"));
+    QCOMPARE(tParser::ReplaceText(QStringLiteral("Tx tx"), QStringLiteral("tx"),
+                                  QStringLiteral("y")),
+             QStringLiteral("Tx y"));
+    QCOMPARE(tParser::ReplaceText(QStringLiteral("abc"), QString(), QStringLiteral("y")),
+             QStringLiteral("abc"));
+}
+
+void ComponentsTest::shuffleList_keepsItemsAndIsSeedable()
+{
+    QStringList items;
+    for (int i = 0; i < 50; ++i)
+        items << QString::number(i);
+    tTools a, b;
+    a.seed(7);
+    b.seed(7);
+    QStringList first = items, second = items;
+    a.ShuffleList(first);
+    b.ShuffleList(second);
+    QCOMPARE(first, second);
+    QVERIFY(first != items);
+    first.sort();
+    QStringList sorted = items;
+    sorted.sort();
+    QCOMPARE(first, sorted);
+}
+
+void ComponentsTest::fileExists_foldersOnlyWithFlag()
+{
+    TestAppFolder folder(TestAppFolder::Bin);
+    QVERIFY(!tTools::FileExists(folder.file(QStringLiteral("bin"))));
+    QVERIFY(tTools::FileExists(folder.file(QStringLiteral("bin")), true));
+    QVERIFY(tTools::FileExists(folder.writeFile(QStringLiteral(".hidden"), "x")));
+    QVERIFY(!tTools::FileExists(folder.file(QStringLiteral("nothing"))));
+}
+
+QTEST_GUILESS_MAIN(ComponentsTest)
+#include "tst_components.moc"

@@ -1,0 +1,89 @@
+#include "test_app_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kStaged = QStringLiteral(PAPERWAKE_STAGED_APP_DIR);
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QFileInfo &entry :
+         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            copyTree(entry.filePath(), to + u'/' + entry.fileName());
+        else if (!entry.isSymLink())
+            QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
+    }
+}
+
+} // namespace
+
+TestAppFolder::TestAppFolder(int parts)
+{
+    const QString root = m_dir.path();
+    if (parts & (Bin | Template | Converter | Output))
+        QDir().mkpath(root + QStringLiteral("/bin"));
+    if (parts & Template) {
+        QFile::copy(kStaged + QStringLiteral("/bin/template.html"),
+                    root + QStringLiteral("/bin/template.html"));
+        copyTree(kStaged + QStringLiteral("/bin/assets"), root + QStringLiteral("/bin/assets"));
+    }
+    if (parts & Converter) {
+        const QString converter = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
+        if (!converter.isEmpty())
+            QFile::link(converter, root + QStringLiteral("/bin/wkhtmltopdf"));
+    }
+    if (parts & Output)
+        QDir().mkpath(root + QStringLiteral("/bin/output"));
+    if (parts & WordLists)
+        copyTree(kStaged + QStringLiteral("/random"), root + QStringLiteral("/random"));
+    if (parts & Patterns)
+        QFile::copy(kStaged + QStringLiteral("/lstcombinations.txt"),
+                    root + QStringLiteral("/lstcombinations.txt"));
+}
+
+QString TestAppFolder::writeFile(const QString &relative, const QByteArray &bytes) const
+{
+    const QString target = file(relative);
+    QDir().mkpath(QFileInfo(target).path());
+    QFile out(target);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(bytes);
+    return target;
+}
+
+QString TestAppFolder::installFakeConverter(const QByteArray &scriptBody) const
+{
+    const QString target = file(QStringLiteral("bin/wkhtmltopdf"));
+    QFile::remove(target);
+    writeFile(QStringLiteral("bin/wkhtmltopdf"), "#!/bin/sh\n" + scriptBody + "\n");
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                      | QFileDevice::ExeGroup);
+    return target;
+}
+
+QString pdfText(const QString &pdfPath)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                                pdfPath, QStringLiteral("-")});
+    if (!process.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    return in.readAll();
+}

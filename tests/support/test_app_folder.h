@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away application folder for tests, filled from the staged one.
+class TestAppFolder
+{
+public:
+    enum Part {
+        Bin = 1,        // bin/
+        Template = 2,   // bin/template.html and bin/assets
+        Converter = 4,  // bin/wkhtmltopdf linked to the system's converter
+        Output = 8,     // bin/output
+        WordLists = 16, // random/1..5.txt
+        Patterns = 32,  // lstcombinations.txt
+        All = 63,
+    };
+
+    explicit TestAppFolder(int parts = All);
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &relative) const { return m_dir.path() + u'/' + relative; }
+
+    // Writes bytes to a file below the folder, creating its parent folders.
+    QString writeFile(const QString &relative, const QByteArray &bytes) const;
+    // Replaces bin/wkhtmltopdf by a shell script with this body (arguments in "$@").
+    QString installFakeConverter(const QByteArray &scriptBody) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The text of a PDF as pdftotext reads it; empty when it cannot be read.
+QString pdfText(const QString &pdfPath);
+// Reads a whole file; empty when missing.
+QByteArray readBytes(const QString &path);
