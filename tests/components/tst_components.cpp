@@ -1,3 +1,4 @@
+#include "safe_file_name.h"
 #include "t_file.h"
 #include "t_parser.h"
 #include "t_tools.h"
@@ -19,6 +20,7 @@ private slots:
     void replaceText_exactAndEmptyFind();
     void shuffleList_keepsItemsAndIsSeedable();
     void fileExists_foldersOnlyWithFlag();
+    void safeName_refusesSeparatorsDotsAndControls();
 };
 
 void ComponentsTest::loadText_decodesByBomThenUtf8ThenCp1252_data()
@@ -134,6 +136,19 @@ void ComponentsTest::fileExists_foldersOnlyWithFlag()
     QVERIFY(tTools::FileExists(folder.file(QStringLiteral("bin")), true));
     QVERIFY(tTools::FileExists(folder.writeFile(QStringLiteral(".hidden"), "x")));
     QVERIFY(!tTools::FileExists(folder.file(QStringLiteral("nothing"))));
+}
+
+void ComponentsTest::safeName_refusesSeparatorsDotsAndControls()
+{
+    QVERIFY(safename::isSafe(QStringLiteral("my report")));
+    QVERIFY(safename::isSafe(QStringLiteral("...")));
+    QVERIFY(!safename::isSafe(QStringLiteral(".")));
+    QVERIFY(!safename::isSafe(QStringLiteral("..")));
+    QVERIFY(!safename::isSafe(QStringLiteral("../x")));
+    QVERIFY(!safename::isSafe(QStringLiteral("a\\b")));
+    QCOMPARE(safename::forbiddenCharacters(QStringLiteral("a/b\\c/d\tz")), QStringLiteral("/\\\t"));
+    QCOMPARE(safename::replaceForbidden(QStringLiteral("a/b\\c"), u'-'), QStringLiteral("a-b-c"));
+    QCOMPARE(safename::describe(QStringLiteral("/\t")), QStringLiteral("/ (control character 9)"));
 }
 
 QTEST_GUILESS_MAIN(ComponentsTest)
