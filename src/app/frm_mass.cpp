@@ -1,5 +1,6 @@
 #include "frm_mass.h"
 
+#include "create_checks.h"
 #include "mod_general.h"
 #include "t_frame.h"
 #include "twips.h"
@@ -8,7 +9,11 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QResizeEvent>
 #include <QStyle>
 #include <QTimer>
@@ -85,6 +90,9 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     buildHeader();
     buildPageButtons();
     buildPages();
+    buildAdPage();
+    buildCreatePage();
+    buildModeOptions();
 
     tmrPleaseWait = new QTimer(this);
     tmrPleaseWait->setObjectName(QStringLiteral("tmrPleaseWait"));
@@ -121,6 +129,13 @@ void frmMass::buildHeader()
     lblPleaseWait->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblPleaseWait->setStyleSheet(QStringLiteral("color: rgb(224, 224, 224); font-weight: bold;"));
     lblPleaseWait->hide();
+
+    // Shows PDFs finished of all during a run, under the busy caption.
+    pbProgress = new QProgressBar(Picture2);
+    pbProgress->setObjectName(QStringLiteral("pbProgress"));
+    pbProgress->setAccessibleName(QStringLiteral("PDFs finished"));
+    pbProgress->setTextVisible(false);
+    pbProgress->hide();
 }
 
 void frmMass::buildPageButtons()
@@ -176,9 +191,157 @@ void frmMass::buildPages()
     lblFilesFound->setObjectName(QStringLiteral("lblFilesFound"));
 }
 
+namespace {
+
+QLabel *makeLabel(const QString &text, QWidget *parent, float left, float top, float width,
+                  float height, QWidget *buddy = nullptr)
+{
+    auto *label = new QLabel(text, parent);
+    twips::place(label, left, top, width, height);
+    if (buddy)
+        label->setBuddy(buddy);
+    return label;
+}
+
+QLineEdit *makeLineEdit(const QString &name, const QString &accessible, QWidget *parent,
+                        float left, float top, float width)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setAccessibleName(accessible);
+    twips::place(edit, left, top, width, 375);
+    return edit;
+}
+
+QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent, float left,
+                        float top, float width, float height)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    twips::place(button, left, top, width, height);
+    return button;
+}
+
+} // namespace
+
+void frmMass::buildAdPage()
+{
+    QWidget *page = frPage[1];
+    auto *heading = makeLabel(QStringLiteral("Ad Details"), page, 600, 450, 4000, 360);
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 15px;"));
+
+    txtAdTitle = makeLineEdit(QStringLiteral("txtAdTitle"), QStringLiteral("Title:"), page, 4300,
+                              1020, 6300);
+    txtCTAText = makeLineEdit(QStringLiteral("txtCTAText"),
+                              QStringLiteral("Call to Action Button Text:"), page, 4300, 1620, 6300);
+    txtCTAURL = makeLineEdit(QStringLiteral("txtCTAURL"),
+                             QStringLiteral("Call to Action Button Url:"), page, 4300, 2220, 6300);
+    txtCTAURL->setText(QStringLiteral("http://"));
+    makeLabel(QStringLiteral("Title:"), page, 600, 1050, 3600, 330, txtAdTitle);
+    makeLabel(QStringLiteral("Call to Action Button Text:"), page, 600, 1650, 3600, 330, txtCTAText);
+    makeLabel(QStringLiteral("Call to Action Button Url:"), page, 600, 2250, 3600, 330, txtCTAURL);
+
+    auto *tip = makeLabel(QStringLiteral("Tip: You can send your visitors to any url (affiliate "
+                                         "offer, squeeze page, etc)."),
+                          page, 4300, 2700, 6400, 600);
+    tip->setWordWrap(true);
+    tip->setStyleSheet(QStringLiteral("color: #555; font-style: italic;"));
+    auto *note = makeLabel(QStringLiteral("The Following Ad will be added at the beginning of the PDF:"),
+                           page, 600, 3600, 10000, 330);
+    note->setStyleSheet(QStringLiteral("font-weight: bold;"));
+
+    auto *exampleCaption = makeLabel(QStringLiteral("Ad Example:"), page, 11000, 450, 3000, 330);
+    auto *example = new QLabel(page);
+    example->setObjectName(QStringLiteral("picAdExample"));
+    example->setAccessibleName(QStringLiteral("Ad Example:"));
+    example->setPixmap(QPixmap(QStringLiteral(":/paperwake/ad_example.png")));
+    example->setScaledContents(true);
+    example->setFrameShape(QFrame::StyledPanel);
+    exampleCaption->setBuddy(example);
+    twips::place(example, 11000, 850, 5400, 2100);
+}
+
+void frmMass::buildCreatePage()
+{
+    txtPDFFilename = makeLineEdit(QStringLiteral("txtPDFFilename"), QStringLiteral("Filename"),
+                                  frFilename[0], 400, 650, 12000);
+    auto *extension = makeLabel(QStringLiteral(".pdf"), frFilename[0], 12550, 680, 1200, 330);
+    extension->setBuddy(txtPDFFilename);
+
+    cmdCreate = makeButton(QStringLiteral("cmdCreate"), QStringLiteral("Create"), frPage[2], 6000,
+                           5950, 2400, 480);
+    cmdCreate->setDefault(true);
+    cmdOutput = makeButton(QStringLiteral("cmdOutput"), QStringLiteral("Open Output Folder"),
+                           frPage[2], 8600, 5950, 3000, 480);
+    connect(cmdCreate, &QPushButton::clicked, this, &frmMass::cmdCreate_Click);
+    connect(cmdOutput, &QPushButton::clicked, this, &frmMass::cmdOutput_Click);
+}
+
+void frmMass::buildModeOptions()
+{
+    static const std::array<QString, 2> captions = {QStringLiteral("Single PDF Creation"),
+                                                    QStringLiteral("Bulk PDF Creation")};
+    static const std::array<float, 2> tops = {5500, 5850};
+    for (int i = 0; i < 2; ++i) {
+        optCreationMode[i] = new QRadioButton(captions[i], frPage[0]);
+        optCreationMode[i]->setObjectName(QStringLiteral("optCreationMode_%1").arg(i));
+        optCreationMode[i]->setAccessibleName(captions[i]);
+        optCreationMode[i]->hide(); // start-up shows them
+        twips::place(optCreationMode[i], 315, tops[i], 4200, 330);
+        connect(optCreationMode[i], &QRadioButton::clicked, this,
+                [this, i] { optCreationMode_Click(i); });
+    }
+    optCreationMode[0]->setChecked(true);
+
+    lblPDFContentHeadline = new QLabel(
+        QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:"),
+        frSinglePDFCreation);
+    lblPDFContentHeadline->setObjectName(QStringLiteral("lblPDFContentHeadline"));
+    lblPDFContentHeadline->setBuddy(lstSelectedArticles);
+    twips::place(lblPDFContentHeadline, 3870, 700, 8655, 360);
+}
+
+void frmMass::optCreationMode_Click(int index)
+{
+    if (index == 0) {
+        frFilename[0]->show();
+        frFilename[1]->hide();
+        lblPDFContentHeadline->setText(
+            QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:"));
+        frSinglePDFCreation->setTitle(QStringLiteral("Single PDF Creation"));
+    } else {
+        lblPDFContentHeadline->setText(
+            QStringLiteral("The Software Will Create 1 PDF For Each One of these Articles:"));
+        frSinglePDFCreation->setTitle(QStringLiteral("Bulk PDF Creation"));
+        frFilename[0]->hide();
+        frFilename[1]->show();
+    }
+}
+
+void frmMass::showMessage(const QString &text, const QString &title)
+{
+    m_platform->messageBox(this, text, title, Platform::Buttons::Ok, Platform::Icon::Information);
+}
+
+void frmMass::cmdCreate_Click()
+{
+    // filled in with the runs
+}
+
+void frmMass::cmdOutput_Click()
+{
+    sFolder = m_appFolder + kSep + QStringLiteral("bin") + kSep + QStringLiteral("output");
+    if (!m_platform->openFolder(sFolder))
+        showMessage(QStringLiteral("The output folder could not be opened:\n%1").arg(sFolder),
+                    QStringLiteral("Error"));
+}
+
 void frmMass::Form_Load()
 {
     // Every step stands alone: start-up must complete whatever the folder holds.
+    optCreationMode[0]->show();
+    optCreationMode[1]->show();
     frSinglePDFCreation->setTitle(QStringLiteral("  Single PDF Creation  "));
     m_layout.frSinglePDFCreation.top = 1125;
 
@@ -233,10 +396,8 @@ void frmMass::ShowPage(int index)
         tButton[i]->setEnabled(i != index);
     for (int i = 0; i < 3; ++i)
         frPage[i]->setVisible(i == index);
-    if (index == 1) {
-        if (auto *title = findChild<QWidget *>(QStringLiteral("txtAdTitle")))
-            title->setFocus();
-    }
+    if (index == 1)
+        txtAdTitle->setFocus();
 }
 
 void frmMass::tButton_Click(int index)
@@ -273,6 +434,7 @@ void frmMass::applyLayout()
     place(frSinglePDFCreation, m_layout.frSinglePDFCreation);
     place(lstSelectedArticles, m_layout.lstSelectedArticles);
     place(lblPleaseWait, m_layout.lblPleaseWait);
+    place(pbProgress, {m_layout.lblPleaseWait.left, 675, m_layout.lblPleaseWait.width, 150});
     for (int i = 0; i < 2; ++i)
         place(frFilename[i], m_layout.frFilename[i]);
     Picture2->resize(width(), Picture2->height());

@@ -13,7 +13,11 @@
 
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
 class QTimer;
 class tFrame;
 
@@ -58,6 +62,9 @@ public:
     void lblButton_Click(int index);
     void Form_Resize();
     void tmrPleaseWait_Timer();
+    void optCreationMode_Click(int index);
+    void cmdCreate_Click();
+    void cmdOutput_Click();
     const MainLayout &layoutTwips() const { return m_layout; }
 
     // Hidden list of the bin folder's *.html files, as last refreshed.
@@ -71,6 +78,10 @@ private:
     void buildHeader();
     void buildPageButtons();
     void buildPages();
+    void buildAdPage();
+    void buildCreatePage();
+    void buildModeOptions();
+    void showMessage(const QString &text, const QString &title);
     void Form_Load();
     void UpdateFilesFound();
     void refreshFileHTMLS();
@@ -96,6 +107,16 @@ private:
     std::array<QGroupBox *, 2> frFilename{};
     QLabel *lblFilesFound = nullptr;
     QTimer *tmrPleaseWait = nullptr;
+    QProgressBar *pbProgress = nullptr;
+
+    QLineEdit *txtAdTitle = nullptr;
+    QLineEdit *txtCTAText = nullptr;
+    QLineEdit *txtCTAURL = nullptr;
+    QLineEdit *txtPDFFilename = nullptr;
+    QPushButton *cmdCreate = nullptr;
+    QPushButton *cmdOutput = nullptr;
+    std::array<QRadioButton *, 2> optCreationMode{};
+    QLabel *lblPDFContentHeadline = nullptr;
 
     friend class FrmMassTest;
 };

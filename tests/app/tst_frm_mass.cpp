@@ -111,14 +111,22 @@ void FrmMassTest::showPage_switchesButtonsVisibilityAndFocus()
             QCOMPARE(pages[i]->isHidden(), i != index);
         }
     }
-    // Focus moves to the ad title only for page 1.
+    // Focus moves to the ad title only for page 1, also when page 1 is already on show.
     auto *title = w.findChild<QLineEdit *>("txtAdTitle");
-    if (title) {
-        w.ShowPage(1);
-        QTRY_VERIFY(title->hasFocus());
-        w.ShowPage(2);
-        QVERIFY(title->hasFocus());
-    }
+    auto *ctaText = w.findChild<QLineEdit *>("txtCTAText");
+    auto *fileName = w.findChild<QLineEdit *>("txtPDFFilename");
+    w.ShowPage(1);
+    QTRY_VERIFY(title->hasFocus());
+    ctaText->setFocus();
+    QTRY_VERIFY(ctaText->hasFocus());
+    w.ShowPage(1);
+    QTRY_VERIFY(title->hasFocus());
+    w.ShowPage(2);
+    fileName->setFocus();
+    QTRY_VERIFY(fileName->hasFocus());
+    w.ShowPage(2);
+    QTest::qWait(20);
+    QVERIFY(fileName->hasFocus());
     w.ShowPage(0);
     w.ShowPage(3);
     QVERIFY(!pages[0]->isHidden());
