@@ -86,7 +86,9 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
         m_appFolder.chop(1);
 
     setObjectName(QStringLiteral("frmMass"));
-    resize(twips::toPixels(kClientWidth), twips::toPixels(kClientHeight));
+    // A little taller than designed so the pages keep their full height without a title bar
+    // being counted in (the layout takes the outer height).
+    resize(twips::toPixels(kClientWidth), twips::toPixels(kClientHeight + 600));
     buildHeader();
     buildPageButtons();
     buildPages();
