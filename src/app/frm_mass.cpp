@@ -76,6 +76,7 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
       m_platform(platform),
       m_layout(MainLayout::designed())
 {
+    Q_INIT_RESOURCE(paperwake); // the resources live in a static library
     if (!m_platform) {
         m_ownedPlatform = std::make_unique<QtPlatform>();
         m_platform = m_ownedPlatform.get();
@@ -250,10 +251,10 @@ void frmMass::buildAdPage()
     tip->setWordWrap(true);
     tip->setStyleSheet(QStringLiteral("color: #555; font-style: italic;"));
     auto *note = makeLabel(QStringLiteral("The Following Ad will be added at the beginning of the PDF:"),
-                           page, 600, 3600, 10000, 330);
+                           page, 600, 3300, 10000, 330);
     note->setStyleSheet(QStringLiteral("font-weight: bold;"));
 
-    auto *exampleCaption = makeLabel(QStringLiteral("Ad Example:"), page, 11000, 450, 3000, 330);
+    auto *exampleCaption = makeLabel(QStringLiteral("Ad Example:"), page, 600, 3750, 3000, 330);
     auto *example = new QLabel(page);
     example->setObjectName(QStringLiteral("picAdExample"));
     example->setAccessibleName(QStringLiteral("Ad Example:"));
@@ -261,7 +262,7 @@ void frmMass::buildAdPage()
     example->setScaledContents(true);
     example->setFrameShape(QFrame::StyledPanel);
     exampleCaption->setBuddy(example);
-    twips::place(example, 11000, 850, 5400, 2100);
+    twips::place(example, 600, 4100, 5400, 2100);
 }
 
 void frmMass::buildCreatePage()
