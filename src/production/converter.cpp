@@ -1,0 +1,255 @@
+#include "converter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+
+namespace conversion {
+
+QString converterPath(const QString &appFolder)
+{
+    const QChar sep = QDir::separator();
+#ifdef Q_OS_WIN
+    return appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf.exe");
+#else
+    return appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf");
+#endif
+}
+
+QString converterCommandLine(const QString &converter, const QString &pagePath,
+                             const QString &pdfPath)
+{
+    const QChar quote = u'"';
+    return quote + converter + quote + QStringLiteral("  ") + quote + pagePath + quote + u' '
+           + quote + pdfPath + quote;
+}
+
+QString converterProblem(const QString &converter)
+{
+#ifdef Q_OS_WIN
+    const QString howTo = QStringLiteral("Put wkhtmltopdf.exe in the bin folder:\n%1")
+                              .arg(QFileInfo(converter).absolutePath());
+#else
+    const QString howTo =
+        QStringLiteral("Install it with \"apt-get install wkhtmltopdf\" and make it available "
+                       "there, for example with:\nln -s /usr/bin/wkhtmltopdf \"%1\"")
+            .arg(converter);
+#endif
+    const QFileInfo info(converter);
+    if (!info.exists())
+        return QStringLiteral("The PDF converter was not found at\n%1\n\n%2").arg(converter, howTo);
+    if (!info.isFile() || !info.isExecutable())
+        return QStringLiteral("The PDF converter at\n%1\ncannot be run: it is not an executable "
+                              "program.\n\n%2")
+            .arg(converter, howTo);
+    return {};
+}
+
+} // namespace conversion
+
+QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeout)
+{
+    switch (outcome) {
+    case ConversionOutcome::Made:
+        return {};
+    case ConversionOutcome::NotStarted:
+        return QStringLiteral("the converter could not be started");
+    case ConversionOutcome::Crashed:
+        return QStringLiteral("the converter crashed");
+    case ConversionOutcome::TimedOut: {
+        const qint64 ms = timeout.count();
+        const QString span = ms > 0 && ms % 60000 == 0
+                                 ? QStringLiteral("%1 minutes").arg(ms / 60000)
+                                 : QStringLiteral("%1 seconds").arg(double(ms) / 1000.0);
+        return QStringLiteral("the converter did not finish within %1 and was stopped").arg(span);
+    }
+    case ConversionOutcome::NoPdfWritten:
+        return QStringLiteral("the converter wrote no PDF");
+    case ConversionOutcome::Stopped:
+        return QStringLiteral("the conversion was stopped");
+    }
+    return {};
+}
+
+namespace {
+
+// Enough of the converter's error output to find its last message.
+constexpr qsizetype kErrorTail = 4096;
+
+// The start of this conversion, to the whole second, since some file systems keep
+// modification times no finer than that.
+QDateTime wholeSecond(const QDateTime &time)
+{
+    return time.addMSecs(-time.time().msec());
+}
+
+bool writtenSince(const QString &pdfPath, const QDateTime &since)
+{
+    const QFileInfo info(pdfPath);
+    return info.isFile() && info.lastModified().toUTC() >= wholeSecond(since);
+}
+
+// A PDF this conversion began but did not complete must not look like a result.
+void removeUnfinished(const QString &pdfPath, const QDateTime &since)
+{
+    if (writtenSince(pdfPath, since))
+        QFile::remove(pdfPath);
+}
+
+} // namespace
+
+ConversionLauncher::ConversionLauncher(const QString &converter, QObject *parent)
+    : QObject(parent), m_converter(converter)
+{
+}
+
+ConversionLauncher::~ConversionLauncher()
+{
+    // Nobody should hear about conversions of a launcher that is going away.
+    const QSignalBlocker blocker(this);
+    stopAll();
+}
+
+int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
+{
+    const int id = m_nextId++;
+    // An old PDF of this name must not pass for the result of this conversion.
+    QFile::remove(pdfPath);
+
+    auto *process = new QProcess(this);
+    process->setProgram(m_converter);
+    process->setArguments({pagePath, pdfPath});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    auto *timer = new QTimer(process);
+    timer->setSingleShot(true);
+    timer->setInterval(m_timeout);
+
+    connect(process, &QProcess::readyReadStandardError, this, [this, id] {
+        const auto it = m_jobs.find(id);
+        if (it == m_jobs.end())
+            return;
+        it->errorTail += it->process->readAllStandardError();
+        if (it->errorTail.size() > kErrorTail)
+            it->errorTail = it->errorTail.right(kErrorTail);
+    });
+    connect(process, &QProcess::finished, this,
+            [this, id](int, QProcess::ExitStatus status) { onFinished(id, int(status)); });
+    connect(process, &QProcess::errorOccurred, this, [this, id](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            onFailedToStart(id);
+    });
+    connect(timer, &QTimer::timeout, this, [this, id] {
+        const auto it = m_jobs.find(id);
+        if (it == m_jobs.end())
+            return;
+        it->timedOut = true;
+        it->process->kill();
+    });
+
+    Job job;
+    job.process = process;
+    job.timer = timer;
+    job.pdfPath = pdfPath;
+    job.startedAt = QDateTime::currentDateTimeUtc();
+    m_jobs.insert(id, job);
+    process->start();
+    if (m_jobs.contains(id))
+        timer->start();
+    return id;
+}
+
+void ConversionLauncher::onFailedToStart(int id)
+{
+    const auto it = m_jobs.find(id);
+    if (it == m_jobs.end())
+        return;
+    const QString detail = it->process->errorString();
+    it->timer->stop();
+    it->process->deleteLater();
+    m_jobs.erase(it);
+    // Reported later, so a caller of start() always knows the id before hearing of it.
+    QMetaObject::invokeMethod(
+        this, [this, id, detail] { finish(id, ConversionOutcome::NotStarted, detail); },
+        Qt::QueuedConnection);
+}
+
+void ConversionLauncher::onFinished(int id, int exitStatus)
+{
+    const auto it = m_jobs.find(id);
+    if (it == m_jobs.end())
+        return;
+    Job job = *it;
+    m_jobs.erase(it);
+    job.timer->stop();
+    job.errorTail += job.process->readAllStandardError();
+    job.process->deleteLater();
+
+    ConversionOutcome outcome;
+    if (job.timedOut)
+        outcome = ConversionOutcome::TimedOut;
+    else if (exitStatus == QProcess::CrashExit)
+        outcome = ConversionOutcome::Crashed;
+    else if (pdfWrittenSince(job.pdfPath, job.startedAt))
+        outcome = ConversionOutcome::Made;
+    else
+        outcome = ConversionOutcome::NoPdfWritten;
+
+    if (outcome != ConversionOutcome::Made)
+        removeUnfinished(job.pdfPath, job.startedAt);
+    finish(id, outcome,
+           outcome == ConversionOutcome::Made ? QString() : lastErrorLine(job.errorTail));
+}
+
+void ConversionLauncher::finish(int id, ConversionOutcome outcome, const QString &detail)
+{
+    emit finished(id, outcome, detail);
+}
+
+void ConversionLauncher::stopAll()
+{
+    const QHash<int, Job> jobs = std::exchange(m_jobs, {});
+    for (auto it = jobs.begin(); it != jobs.end(); ++it) {
+        const Job &job = it.value();
+        QProcess *process = job.process;
+        job.timer->stop();
+        process->disconnect(this);
+        // Free of the launcher, so it can clean up after itself even when the launcher is
+        // gone by the time the process has ended.
+        process->setParent(nullptr);
+        // The process dies a moment after kill(); whatever it wrote until then goes too.
+        const QString pdfPath = job.pdfPath;
+        const QDateTime since = job.startedAt;
+        connect(process, &QProcess::finished, process, [process, pdfPath, since] {
+            removeUnfinished(pdfPath, since);
+            process->deleteLater();
+        });
+        connect(process, &QProcess::errorOccurred, process, &QObject::deleteLater);
+        process->kill();
+        removeUnfinished(pdfPath, since);
+        finish(it.key(), ConversionOutcome::Stopped, {});
+    }
+}
+
+bool ConversionLauncher::pdfWrittenSince(const QString &pdfPath, const QDateTime &since) const
+{
+    if (!writtenSince(pdfPath, since))
+        return false;
+    QFile pdf(pdfPath);
+    return pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF";
+}
+
+QString ConversionLauncher::lastErrorLine(const QByteArray &errorTail)
+{
+    // The converter draws progress bars with CR; only whole lines that say something count.
+    QString text = QString::fromLocal8Bit(errorTail);
+    text.replace(u'\r', u'\n');
+    const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const QString line = it->trimmed();
+        if (line.startsWith(QStringLiteral("Error"), Qt::CaseInsensitive))
+            return line;
+    }
+    return {};
+}

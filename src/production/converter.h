@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+
+class QProcess;
+class QTimer;
+
+namespace conversion {
+
+// appFolder + "/bin/wkhtmltopdf" (".exe" on Windows), with the native separator.
+QString converterPath(const QString &appFolder);
+
+// The command line as text, for display and logs: quoted converter, two blanks, quoted page,
+// one blank, quoted PDF. Processes are started with an argument list, never from this text.
+QString converterCommandLine(const QString &converter, const QString &pagePath,
+                             const QString &pdfPath);
+
+// Empty when the converter can be run; otherwise a message that names its path and says
+// how to install it. Runs call this before they write anything.
+QString converterProblem(const QString &converter);
+
+} // namespace conversion
+
+enum class ConversionOutcome {
+    Made,
+    NotStarted,
+    Crashed,
+    TimedOut,
+    NoPdfWritten, // also: a PDF older than this conversion, or one not starting with "%PDF"
+    Stopped,      // ended by stopAll()
+};
+
+// A short reason for messages, e.g. "the converter crashed"; empty for Made.
+QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeout = {});
+
+// Starts converter processes and watches them. A conversion counts as made only when the
+// process ended normally (any exit code: the converter exits 1 when a page script cannot be
+// loaded and still writes a good PDF) and the PDF exists, was written after this conversion
+// started and starts with "%PDF".
+class ConversionLauncher : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ConversionLauncher(const QString &converter, QObject *parent = nullptr);
+    // Ends converters still running.
+    ~ConversionLauncher() override;
+
+    QString converter() const { return m_converter; }
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    std::chrono::milliseconds timeout() const { return m_timeout; }
+
+    // Removes an old PDF at pdfPath, starts the converter on the page and returns the id that
+    // finished() will carry. Never reports synchronously.
+    int start(const QString &pagePath, const QString &pdfPath);
+    int runningCount() const { return int(m_jobs.size()); }
+    // Kills every running converter and reports each as Stopped, removing what it began.
+    void stopAll();
+
+signals:
+    // detail: the converter's last error line or the start error, when there is one.
+    void finished(int id, ConversionOutcome outcome, const QString &detail);
+
+private:
+    struct Job
+    {
+        QProcess *process = nullptr;
+        QTimer *timer = nullptr;
+        QString pdfPath;
+        QDateTime startedAt;
+        QByteArray errorTail;
+        bool timedOut = false;
+    };
+
+    void onFinished(int id, int exitStatus);
+    void onFailedToStart(int id);
+    void finish(int id, ConversionOutcome outcome, const QString &detail);
+    bool pdfWrittenSince(const QString &pdfPath, const QDateTime &since) const;
+    static QString lastErrorLine(const QByteArray &errorTail);
+
+    QString m_converter;
+    std::chrono::milliseconds m_timeout{std::chrono::minutes(10)};
+    int m_nextId = 1;
+    QHash<int, Job> m_jobs;
+};

@@ -1,0 +1,209 @@
+#include "converter.h"
+#include "modutf8.h"
+#include "page_builder.h"
+#include "t_file.h"
+#include "test_app_folder.h"
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+// The launcher against scripted converters and against the real one.
+class ConverterTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void converterProblem_namesPathAndHowToInstall();
+    void launcher_judgesWhatTheConverterLeft_data();
+    void launcher_judgesWhatTheConverterLeft();
+    void launcher_hangingConverter_timesOut();
+    void launcher_unstartableConverter_reportedAfterStart();
+    void launcher_stopAll_killsAndRemovesUnfinishedPdfs();
+    void realConverter_pageWithAdAndArticle_readsBackWithLink();
+    void realConverter_missingOutputFolder_isFailure();
+
+private:
+    static ConversionOutcome outcomeOf(const QSignalSpy &spy, int row = 0)
+    {
+        return spy.at(row).at(1).value<ConversionOutcome>();
+    }
+};
+
+void ConverterTest::converterProblem_namesPathAndHowToInstall()
+{
+    TestAppFolder app(TestAppFolder::Bin);
+    const QString converter = conversion::converterPath(app.path());
+    QCOMPARE(converter, app.file(u"bin/wkhtmltopdf"_s));
+
+    const QString missing = conversion::converterProblem(converter);
+    QVERIFY2(missing.contains(converter), qPrintable(missing));
+    QVERIFY2(missing.contains(u"apt-get install wkhtmltopdf"_s), qPrintable(missing));
+
+    app.writeFile(u"bin/wkhtmltopdf"_s, "not a program"); // no execute permission
+    const QString notRunnable = conversion::converterProblem(converter);
+    QVERIFY2(notRunnable.contains(converter), qPrintable(notRunnable));
+
+    app.installFakeConverter("exit 0");
+    QCOMPARE(conversion::converterProblem(converter), QString());
+}
+
+void ConverterTest::launcher_judgesWhatTheConverterLeft_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<ConversionOutcome>("outcome");
+    QTest::addColumn<bool>("pdfLeft");
+    QTest::addColumn<QString>("detail");
+
+    QTest::newRow("exit 1 with a good PDF")
+        << "printf '%%PDF-1.4 fake\\n' > \"$2\"; exit 1"_ba << ConversionOutcome::Made << true
+        << QString();
+    QTest::newRow("exit 0 writing nothing")
+        << "exit 0"_ba << ConversionOutcome::NoPdfWritten << false << QString();
+    QTest::newRow("not a PDF") << "echo hello > \"$2\""_ba << ConversionOutcome::NoPdfWritten
+                               << false << QString();
+    QTest::newRow("error line kept")
+        << "printf 'Loading\\r[==]\\nError: Unable to write to destination\\n' >&2; exit 1"_ba
+        << ConversionOutcome::NoPdfWritten << false << u"Error: Unable to write to destination"_s;
+    QTest::newRow("crash half way")
+        << "printf '%%PDF' > \"$2\"; kill -SEGV $$"_ba << ConversionOutcome::Crashed << false
+        << QString();
+}
+
+void ConverterTest::launcher_judgesWhatTheConverterLeft()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(ConversionOutcome, outcome);
+    QFETCH(bool, pdfLeft);
+    QFETCH(QString, detail);
+
+    TestAppFolder app;
+    const QString argsLog = app.file(u"args.log"_s);
+    app.installFakeConverter("printf '%s\\n' \"$@\" > '" + argsLog.toUtf8() + "'\n" + script);
+    const QString page = app.writeFile(u"bin/a page.html"_s, "<p>x</p>");
+    // A PDF of an earlier run must never pass for this conversion's result.
+    const QString pdf = app.writeFile(u"bin/output/a page.pdf"_s, "%PDF old");
+
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    const int id = launcher.start(page, pdf);
+    QCOMPARE(launcher.runningCount(), 1);
+    QVERIFY(spy.wait(30000));
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), id);
+    QCOMPARE(outcomeOf(spy), outcome);
+    QCOMPARE(spy.at(0).at(2).toString(), detail);
+    QCOMPARE(launcher.runningCount(), 0);
+    QCOMPARE(QFileInfo::exists(pdf), pdfLeft);
+    // No options: exactly the page and the PDF.
+    QCOMPARE(readBytes(argsLog), (page + u'\n' + pdf + u'\n').toUtf8());
+}
+
+void ConverterTest::launcher_hangingConverter_timesOut()
+{
+    TestAppFolder app;
+    app.installFakeConverter("exec sleep 30");
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    launcher.setTimeout(300ms);
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(app.file(u"bin/x.html"_s), app.file(u"bin/output/x.pdf"_s));
+    QVERIFY(spy.wait(20000));
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::TimedOut);
+    QCOMPARE(launcher.runningCount(), 0);
+    QVERIFY(outcomeReason(ConversionOutcome::TimedOut, 10min).contains(u"10 minutes"_s));
+}
+
+void ConverterTest::launcher_unstartableConverter_reportedAfterStart()
+{
+    TestAppFolder app(TestAppFolder::Bin | TestAppFolder::Output);
+    app.writeFile(u"bin/wkhtmltopdf"_s, "#!/bin/sh\n"); // not executable
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    const int id = launcher.start(app.file(u"bin/x.html"_s), app.file(u"bin/output/x.pdf"_s));
+    QCOMPARE(spy.size(), 0); // the caller holds the id before it hears about it
+    QVERIFY(spy.wait(10000));
+    QCOMPARE(spy.at(0).at(0).toInt(), id);
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::NotStarted);
+    QVERIFY(!spy.at(0).at(2).toString().isEmpty());
+    QCOMPARE(launcher.runningCount(), 0);
+}
+
+void ConverterTest::launcher_stopAll_killsAndRemovesUnfinishedPdfs()
+{
+    TestAppFolder app;
+    app.installFakeConverter("echo $$ > \"$2.pid\"; printf '%%PDF' > \"$2\"; exec sleep 30");
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    const QStringList pdfs{app.file(u"bin/output/a.pdf"_s), app.file(u"bin/output/b.pdf"_s)};
+    for (const QString &pdf : pdfs)
+        launcher.start(app.file(u"bin/x.html"_s), pdf);
+    QCOMPARE(launcher.runningCount(), 2);
+    for (const QString &pdf : pdfs)
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pdf) && QFileInfo::exists(pdf + u".pid"_s),
+                                 10000);
+
+    launcher.stopAll();
+    QCOMPARE(launcher.runningCount(), 0);
+    QCOMPARE(spy.size(), 2);
+    QCOMPARE(outcomeOf(spy, 0), ConversionOutcome::Stopped);
+    QCOMPARE(outcomeOf(spy, 1), ConversionOutcome::Stopped);
+    for (const QString &pdf : pdfs) {
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(pdf), 5000);
+#ifdef Q_OS_LINUX
+        const QString pid = QString::fromUtf8(readBytes(pdf + u".pid"_s)).trimmed();
+        QVERIFY(!pid.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
+#endif
+    }
+}
+
+void ConverterTest::realConverter_pageWithAdAndArticle_readsBackWithLink()
+{
+    TestAppFolder app;
+    const QString converter = conversion::converterPath(app.path());
+    QVERIFY2(conversion::converterProblem(converter).isEmpty(), "wkhtmltopdf is not installed");
+
+    QString templateText;
+    QVERIFY(tFile::LoadText(templateText, app.file(u"bin/template.html"_s)));
+    const QString url = u"https://example.com/offer?id=42&src=pdf"_s;
+    const QString filled =
+        pagebuilder::prepareTemplate(templateText, u"Sunny Garden Offer"_s, u"Claim Your Seat"_s, url);
+    const QString article = u"Crème brûlée costs 7 € today.\r\nThis is <b>bolder</b> than ever."_s;
+    const QString page =
+        pagebuilder::composePage(filled, pagebuilder::articleToHtml(article));
+    const QString pagePath = app.file(u"bin/offer.html"_s);
+    modUTF8::AppendFile file = modUTF8::OpenFileForAppend(pagePath);
+    QVERIFY(modUTF8::WriteUTF8(file, page, false));
+    QVERIFY(file.close());
+
+    const QString pdf = app.file(u"bin/output/offer.pdf"_s);
+    ConversionLauncher launcher(converter);
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(pagePath, pdf);
+    QVERIFY(spy.wait(120000));
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::Made);
+
+    const QString text = pdfText(pdf).simplified();
+    for (const QString &expected : {u"Sunny Garden Offer"_s, u"Claim Your Seat"_s,
+                                    u"Crème brûlée costs 7 € today."_s, u"bolder than ever"_s})
+        QVERIFY2(text.contains(expected), qPrintable(expected + u" missing in: "_s + text));
+    QVERIFY2(!text.contains(u"<b>"_s), qPrintable(text));
+    // The call to action is a link in the PDF, not just text ("&" is not escaped in PDF strings).
+    QVERIFY(readBytes(pdf).contains("/URI (" + url.toUtf8() + ")"));
+}
+
+void ConverterTest::realConverter_missingOutputFolder_isFailure()
+{
+    TestAppFolder app(TestAppFolder::Template | TestAppFolder::Converter);
+    const QString page = app.writeFile(u"bin/x.html"_s, "<html><body>x</body></html>");
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(page, app.file(u"bin/output/x.pdf"_s));
+    QVERIFY(spy.wait(120000));
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::NoPdfWritten);
+}
+
+QTEST_GUILESS_MAIN(ConverterTest)
+#include "tst_converter.moc"

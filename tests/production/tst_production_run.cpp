@@ -1,0 +1,385 @@
+#include "page_builder.h"
+#include "production_run.h"
+#include "t_file.h"
+#include "test_app_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Copies the page into the PDF, so a test can tell which page each PDF came from.
+const QByteArray kCopyingConverter = "sleep 0.4; { printf '%%PDF\\n'; cat \"$1\"; } > \"$2\"";
+
+class RecordingObserver : public RunObserver
+{
+public:
+    void preparingPage(int number, int count) override
+    {
+        pages << u"%1/%2"_s.arg(number).arg(count);
+    }
+    void pdfFinished(int done, int count, const PdfResult &result) override
+    {
+        finished << u"%1/%2 %3 %4"_s.arg(done).arg(count).arg(result.pdfName,
+                                                              result.made ? u"made"_s : u"failed"_s);
+    }
+    void keepAlive() override
+    {
+        ++keepAlives;
+        if (onKeepAlive)
+            onKeepAlive();
+    }
+
+    QStringList pages;
+    QStringList finished;
+    int keepAlives = 0;
+    std::function<void()> onKeepAlive;
+};
+
+RunInput adInput(const TestAppFolder &app)
+{
+    RunInput input;
+    input.appFolder = app.path();
+    input.adTitle = u"Sunny Garden Offer"_s;
+    input.ctaText = u"Claim Your Seat"_s;
+    input.ctaUrl = u"https://example.com/offer"_s;
+    return input;
+}
+
+QString article(const TestAppFolder &app, const QString &name, const QByteArray &text)
+{
+    return app.writeFile(u"articles/"_s + name, text);
+}
+
+QStringList folderEntries(const QString &folder, const QString &pattern = u"*"_s)
+{
+    QStringList names = QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class ProductionRunTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle();
+    void bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier();
+    void single_myReport_allArticlesInOrder();
+    void single_templateName_leavesTemplateAlone();
+
+    void bulk_samePdfOrPageName_neverTwoConversionsAtOnce();
+    void bulk_unreadableArticleOrUnwritablePage_othersStillMade();
+    void runs_missingConverterOrTemplate_stopBeforeWriting();
+    void single_unreadableArticle_makesNoPdf();
+    void single_converterWritesNothing_failureNamed();
+    void single_unsafeName_refused();
+    void cancel_endsConvertersAndLaterPages();
+};
+
+void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
+{
+    TestAppFolder app;
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"Alpha_one.txt"_s, "Apples grow in autumn.\r\nCafé €"),
+                      article(app, u"beta two.txt"_s, "Bees make honey."),
+                      article(app, u"Gamma.final.txt"_s, "Goats climb hills.")};
+    RecordingObserver observer;
+    ProductionRun run;
+    const RunReport report = run.runBulk(input, &observer);
+
+    QCOMPARE(report.error, QString());
+    QCOMPARE(report.attempted, 3);
+    QCOMPARE(report.made, 3);
+    QCOMPARE(closingMessage(report), u"Ready. Do you want to open the output folder?"_s);
+    QCOMPARE(observer.pages, QStringList({u"1/3"_s, u"2/3"_s, u"3/3"_s}));
+    QCOMPARE(observer.finished.size(), 3);
+    QVERIFY(observer.finished.last().startsWith(u"3/3 "_s));
+    QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
+             QStringList({u"Alpha-one.html"_s, u"Gamma.html"_s, u"beta-two.html"_s,
+                          u"template.html"_s}));
+
+    const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
+                                      {u"beta-two.pdf"_s, u"Bees make honey."_s},
+                                      {u"Gamma.pdf"_s, u"Goats climb hills."_s}};
+    QStringList pdfNames = own.keys();
+    pdfNames.sort();
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)), pdfNames);
+    for (auto it = own.begin(); it != own.end(); ++it) {
+        const QString text = pdfText(app.file(u"bin/output/"_s + it.key())).simplified();
+        QVERIFY2(text.contains(u"Sunny Garden Offer"_s) && text.contains(u"Claim Your Seat"_s),
+                 qPrintable(text));
+        for (const QString &words : own)
+            QCOMPARE(text.contains(words), words == it.value());
+    }
+    QVERIFY(pdfText(app.file(u"bin/output/Alpha-one.pdf"_s)).contains(u"Café €"_s));
+}
+
+void ProductionRunTest::bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier()
+{
+    TestAppFolder app;
+    RunInput input = adInput(app);
+    const QStringList words{u"first"_s, u"second"_s, u"third"_s, u"fourth"_s, u"fifth"_s};
+    for (const QString &w : words)
+        input.articles << article(app, w + u".txt"_s, "Article " + w.toUtf8() + " here.");
+    input.useOriginalNames = false;
+    input.finalNames = {u"best dog food"_s, u"cat  toys"_s, u"fish"_s};
+    input.maxJobs = 2;
+    ProductionRun run;
+    const RunReport report = run.runBulk(input);
+
+    QCOMPARE(report.made, 5);
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
+             QStringList({u"best-dog-food.pdf"_s, u"cat-toys.pdf"_s, u"fish.pdf"_s}));
+    const QHash<QString, QString> last{{u"best-dog-food.pdf"_s, u"fourth"_s},
+                                       {u"cat-toys.pdf"_s, u"fifth"_s},
+                                       {u"fish.pdf"_s, u"third"_s}};
+    for (auto it = last.begin(); it != last.end(); ++it) {
+        const QString text = pdfText(app.file(u"bin/output/"_s + it.key()));
+        QVERIFY2(text.contains(u"Article "_s + it.value()), qPrintable(it.key() + text));
+        QVERIFY2(!text.contains(u"Article first"_s) && !text.contains(u"Article second"_s),
+                 qPrintable(it.key() + text));
+    }
+}
+
+void ProductionRunTest::single_myReport_allArticlesInOrder()
+{
+    TestAppFolder app;
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"b.txt"_s, "Zebra opening words.\r\nZebra end."),
+                      article(app, u"a.txt"_s, "Yak middle words."),
+                      article(app, u"c.txt"_s, "Xylophone closing words.")};
+    input.singleName = u"my report"_s;
+    ProductionRun run;
+    const RunReport report = run.runSingle(input);
+
+    QCOMPARE(report.usedName, u"my-report"_s);
+    QCOMPARE(report.made, 1);
+    QCOMPARE(report.pdfsMade, QStringList{app.file(u"bin/output/my-report.pdf"_s)});
+    QString templateText;
+    QVERIFY(tFile::LoadText(templateText, app.file(u"bin/template.html"_s)));
+    const QString expectedPage =
+        pagebuilder::prepareTemplate(templateText, input.adTitle, input.ctaText, input.ctaUrl)
+        + u"<br><br><br>Zebra opening words.<br><br>Zebra end.<br><br><br>Yak middle words."
+          "<br><br><br>Xylophone closing words."_s
+        + pagebuilder::pageTail();
+    QCOMPARE(QString::fromUtf8(readBytes(app.file(u"bin/my-report.html"_s))), expectedPage);
+
+    const QString text = pdfText(app.file(u"bin/output/my-report.pdf"_s));
+    const qsizetype z = text.indexOf(u"Zebra opening"_s), y = text.indexOf(u"Yak middle"_s),
+                    x = text.indexOf(u"Xylophone closing"_s);
+    QVERIFY2(z >= 0 && z < y && y < x, qPrintable(text));
+    QVERIFY(text.contains(u"Sunny Garden Offer"_s));
+}
+
+void ProductionRunTest::single_templateName_leavesTemplateAlone()
+{
+    TestAppFolder app;
+    const QByteArray templateBytes = readBytes(app.file(u"bin/template.html"_s));
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"a.txt"_s, "Only words.")};
+    input.singleName = u"template"_s;
+    ProductionRun run;
+    const RunReport report = run.runSingle(input);
+
+    QCOMPARE(report.made, 1);
+    QVERIFY(QFileInfo::exists(app.file(u"bin/etemplate.html"_s)));
+    QVERIFY(pdfText(app.file(u"bin/output/template.pdf"_s)).contains(u"Only words."_s));
+    QCOMPARE(readBytes(app.file(u"bin/template.html"_s)), templateBytes);
+}
+
+void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
+{
+    TestAppFolder app;
+    const QString log = app.file(u"conversions.log"_s);
+    app.installFakeConverter("echo \"start $2\" >> '" + log.toUtf8() + "'\n" + kCopyingConverter
+                             + "\necho \"end $2\" >> '" + log.toUtf8() + "'");
+    RunInput input = adInput(app);
+    // Articles 3 and 4 share a page name; names A B C come round again for 4 and 5.
+    input.articles = {article(app, u"1.txt"_s, "words-1"), article(app, u"2.txt"_s, "words-2"),
+                      app.writeFile(u"one/same.txt"_s, "words-3"),
+                      app.writeFile(u"two/same.txt"_s, "words-4"), article(app, u"5.txt"_s, "words-5")};
+    input.useOriginalNames = false;
+    input.finalNames = {u"A"_s, u"B"_s, u"C"_s};
+    input.maxJobs = 3;
+    ProductionRun run;
+    const RunReport report = run.runBulk(input);
+    QCOMPARE(report.made, 5);
+
+    // Each PDF holds the page of the last article named after it, read whole.
+    const QHash<QString, QByteArray> expected{
+        {u"A.pdf"_s, "words-4"}, {u"B.pdf"_s, "words-5"}, {u"C.pdf"_s, "words-3"}};
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        const QByteArray pdf = readBytes(app.file(u"bin/output/"_s + it.key()));
+        QVERIFY2(pdf.contains(it.value()) && pdf.count("words-") == 1, pdf.constData());
+    }
+
+    QSet<QString> running;
+    int most = 0;
+    QStringList starts;
+    for (const QString &line : QString::fromUtf8(readBytes(log)).split(u'\n', Qt::SkipEmptyParts)) {
+        const QString pdf = QFileInfo(line.section(u' ', 1)).fileName();
+        if (line.startsWith(u"start"_s)) {
+            QVERIFY2(!running.contains(pdf), qPrintable(pdf + u" converted twice at once"_s));
+            running.insert(pdf);
+            starts << pdf;
+            most = qMax(most, int(running.size()));
+        } else {
+            running.remove(pdf);
+        }
+    }
+    starts.sort();
+    QCOMPARE(starts, QStringList({u"A.pdf"_s, u"A.pdf"_s, u"B.pdf"_s, u"B.pdf"_s, u"C.pdf"_s}));
+    QVERIFY(most <= input.maxJobs);
+    QVERIFY2(most >= 2, "conversions never overlapped");
+}
+
+void ProductionRunTest::bulk_unreadableArticleOrUnwritablePage_othersStillMade()
+{
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    QDir().mkpath(app.file(u"bin/blocked.html"_s)); // a folder where the page should go
+    RunInput input = adInput(app);
+    const QString missing = app.file(u"articles/gone.txt"_s);
+    input.articles = {article(app, u"good.txt"_s, "fine"), missing,
+                      article(app, u"blocked.txt"_s, "blocked"), article(app, u"last.txt"_s, "x")};
+    RecordingObserver observer;
+    ProductionRun run;
+    const RunReport report = run.runBulk(input, &observer);
+
+    QCOMPARE(report.attempted, 4);
+    QCOMPARE(report.made, 2);
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
+             QStringList({u"good.pdf"_s, u"last.pdf"_s}));
+    QCOMPARE(report.failures.size(), 2);
+    QCOMPARE(report.failures.at(0).pdfName, u"gone.pdf"_s);
+    QCOMPARE(report.failures.at(1).pdfName, u"blocked.pdf"_s);
+    QVERIFY(report.failures.at(1).reason.contains(app.file(u"bin/blocked.html"_s)));
+    QVERIFY(closingMessage(report).startsWith(
+        u"2 of 4 PDFs could not be made:\ngone.pdf: the article could not be read: "_s + missing
+        + u"\nblocked.pdf: "_s));
+    QCOMPARE(observer.finished.size(), 4);
+}
+
+void ProductionRunTest::runs_missingConverterOrTemplate_stopBeforeWriting()
+{
+    for (const bool single : {false, true}) {
+        for (const int part : {int(TestAppFolder::Converter), int(TestAppFolder::Template)}) {
+            TestAppFolder app(TestAppFolder::All & ~part);
+            RunInput input = adInput(app);
+            input.articles = {article(app, u"a.txt"_s, "words")};
+            input.singleName = u"name"_s;
+            ProductionRun run;
+            const RunReport report = single ? run.runSingle(input) : run.runBulk(input);
+
+            const QString named = part == TestAppFolder::Converter
+                                      ? app.file(u"bin/wkhtmltopdf"_s)
+                                      : app.file(u"bin/template.html"_s);
+            QVERIFY2(report.error.contains(named), qPrintable(report.error));
+            if (part == TestAppFolder::Converter)
+                QVERIFY(report.error.contains(u"apt-get install wkhtmltopdf"_s));
+            QCOMPARE(report.attempted, 0);
+            const QStringList pages = folderEntries(app.file(u"bin"_s), u"*.html"_s);
+            QVERIFY2(pages.isEmpty() || pages == QStringList{u"template.html"_s},
+                     qPrintable(pages.join(u' ')));
+            QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList());
+        }
+    }
+}
+
+void ProductionRunTest::single_unreadableArticle_makesNoPdf()
+{
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    RunInput input = adInput(app);
+    const QString missing = app.file(u"articles/gone.txt"_s);
+    input.articles = {article(app, u"a.txt"_s, "words"), missing};
+    input.singleName = u"all"_s;
+    ProductionRun run;
+    const RunReport report = run.runSingle(input);
+
+    QCOMPARE(report.made, 0);
+    QCOMPARE(report.failures.size(), 1);
+    QCOMPARE(report.failures.at(0).pdfName, u"all.pdf"_s);
+    QVERIFY(report.failures.at(0).reason.contains(missing));
+    QVERIFY(!QFileInfo::exists(app.file(u"bin/all.html"_s)));
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList());
+}
+
+void ProductionRunTest::single_converterWritesNothing_failureNamed()
+{
+    TestAppFolder app;
+    app.installFakeConverter("exit 0");
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"a.txt"_s, "words")};
+    input.singleName = u"my file"_s;
+    ProductionRun run;
+    const RunReport report = run.runSingle(input);
+    QCOMPARE(closingMessage(report),
+             u"1 of 1 PDFs could not be made:\nmy-file.pdf: the converter wrote no PDF\n\n"
+             "Ready. Do you want to open the output folder?"_s);
+}
+
+void ProductionRunTest::single_unsafeName_refused()
+{
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"a.txt"_s, "words")};
+    for (const QString &name : {u"../escape"_s, u".."_s}) {
+        input.singleName = name;
+        ProductionRun run;
+        const RunReport report = run.runSingle(input);
+        QVERIFY2(report.error.contains(name), qPrintable(report.error));
+        QCOMPARE(report.attempted, 0);
+    }
+    // "../escape" would have put the page beside bin and the PDF into bin.
+    QVERIFY(!QFileInfo::exists(app.file(u"escape.html"_s)));
+    QVERIFY(!QFileInfo::exists(app.file(u"bin/escape.pdf"_s)));
+    QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s), QStringList{u"template.html"_s});
+}
+
+void ProductionRunTest::cancel_endsConvertersAndLaterPages()
+{
+    TestAppFolder app;
+    app.installFakeConverter("echo $$ > \"$2.pid\"; exec sleep 30");
+    RunInput input = adInput(app);
+    for (const char *name : {"1.txt", "2.txt", "3.txt"})
+        input.articles << article(app, QString::fromLatin1(name), "words");
+    input.maxJobs = 1;
+    const QString pidFile = app.file(u"bin/output/1.pdf.pid"_s);
+
+    ProductionRun run;
+    RecordingObserver observer;
+    RunReport nested;
+    observer.onKeepAlive = [&] {
+        // A second run while one works is refused, not interleaved.
+        if (nested.error.isEmpty())
+            nested = run.runSingle(input);
+        if (QFileInfo::exists(pidFile))
+            run.cancel();
+    };
+    const RunReport report = run.runBulk(input, &observer);
+
+    QVERIFY(nested.error.contains(u"already"_s));
+    QVERIFY(report.cancelled);
+    QCOMPARE(report.made, 0);
+    QVERIFY(!run.isRunning());
+    QVERIFY(!QFileInfo::exists(app.file(u"bin/3.html"_s)));
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s), u"*.pdf"_s), QStringList());
+#ifdef Q_OS_LINUX
+    const QString pid = QString::fromUtf8(readBytes(pidFile)).trimmed();
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
+#endif
+}
+
+QTEST_GUILESS_MAIN(ProductionRunTest)
+#include "tst_production_run.moc"
