@@ -1,5 +1,7 @@
 #include "frm_mass.h"
 
+#include "article_browser.h"
+#include "keyword_names.h"
 #include "mod_general.h"
 #include "t_frame.h"
 #include "twips.h"
@@ -85,6 +87,7 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     buildHeader();
     buildPageButtons();
     buildPages();
+    buildSelectionAndNaming();
 
     tmrPleaseWait = new QTimer(this);
     tmrPleaseWait->setObjectName(QStringLiteral("tmrPleaseWait"));
@@ -171,9 +174,17 @@ void frmMass::buildPages()
         frFilename[i]->setAccessibleName(filenameCaptions[i].trimmed());
     }
     frFilename[1]->hide();
+}
 
-    lblFilesFound = new QLabel(QStringLiteral("0"), frPage[0]);
-    lblFilesFound->setObjectName(QStringLiteral("lblFilesFound"));
+void frmMass::buildSelectionAndNaming()
+{
+    m_articleBrowser =
+        new ArticleBrowser(frPage[0], frSinglePDFCreation, lstSelectedArticles, m_platform, this);
+    connect(m_articleBrowser, &ArticleBrowser::openingFolder, this,
+            [this](const QString &folder) { sFolder = folder; });
+
+    m_keywordNames = new KeywordNames(frFilename[1], m_platform, this);
+    m_keywordNames->setArticleCount([this] { return m_articleBrowser->fileCount(); });
 }
 
 void frmMass::Form_Load()
@@ -192,15 +203,18 @@ void frmMass::Form_Load()
     }
 
     const QString patternFile = m_appFolder + kSep + QStringLiteral("lstcombinations.txt");
-    if (tTools1.FileExists(patternFile, false))
-        tFile1.LoadList(lstKeywordCombinations, patternFile);
+    if (tTools1.FileExists(patternFile, false)) {
+        QStringList patterns;
+        tFile1.LoadList(patterns, patternFile);
+        m_keywordNames->addPatterns(patterns);
+    }
 
     sFolder = outputFolderFor(m_appFolder);
     if (!modGeneral::FileOrFolderExists(sFolder, true))
         QDir().mkdir(sFolder); // one level only: no bin, no output folder
 
     refreshFileHTMLS();
-    UpdateFilesFound();
+    m_articleBrowser->UpdateFilesFound();
     applyLayout();
     ShowPage(0);
 }
@@ -216,13 +230,6 @@ void frmMass::refreshFileHTMLS()
     const QDir bin(m_appFolder + kSep + QStringLiteral("bin"));
     fileHTMLS = bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden,
                               QDir::Name | QDir::IgnoreCase);
-}
-
-void frmMass::UpdateFilesFound()
-{
-    const QDir folder(QDir::currentPath());
-    lblFilesFound->setText(
-        QString::number(folder.entryList({QStringLiteral("*.txt")}, QDir::Files).size()));
 }
 
 void frmMass::ShowPage(int index)

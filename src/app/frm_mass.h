@@ -16,6 +16,8 @@ class QLabel;
 class QListWidget;
 class QTimer;
 class tFrame;
+class ArticleBrowser;
+class KeywordNames;
 
 // Designed rectangle of a control, in twips; Form_Resize works on these.
 struct TwipRect
@@ -62,7 +64,10 @@ public:
 
     // Hidden list of the bin folder's *.html files, as last refreshed.
     QStringList fileHTMLS;
-    QStringList lstKeywordCombinations;
+
+    // Page 0's article browser and page 2's keyword names.
+    ArticleBrowser *articleBrowser() const { return m_articleBrowser; }
+    KeywordNames *keywordNames() const { return m_keywordNames; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -71,8 +76,8 @@ private:
     void buildHeader();
     void buildPageButtons();
     void buildPages();
+    void buildSelectionAndNaming();
     void Form_Load();
-    void UpdateFilesFound();
     void refreshFileHTMLS();
     void applyLayout();
 
@@ -94,8 +99,9 @@ private:
     QGroupBox *frSinglePDFCreation = nullptr;
     QListWidget *lstSelectedArticles = nullptr;
     std::array<QGroupBox *, 2> frFilename{};
-    QLabel *lblFilesFound = nullptr;
     QTimer *tmrPleaseWait = nullptr;
+    ArticleBrowser *m_articleBrowser = nullptr;
+    KeywordNames *m_keywordNames = nullptr;
 
     friend class FrmMassTest;
 };
