@@ -1,10 +1,14 @@
 #include "frm_mass.h"
 
+#include "converter.h"
 #include "create_checks.h"
+#include "article_browser.h"
+#include "keyword_names.h"
 #include "mod_general.h"
 #include "t_frame.h"
 #include "twips.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -96,6 +100,9 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     buildAdPage();
     buildCreatePage();
     buildModeOptions();
+    buildSelectionAndNaming();
+
+    m_run = new ProductionRun(this);
 
     tmrPleaseWait = new QTimer(this);
     tmrPleaseWait->setObjectName(QStringLiteral("tmrPleaseWait"));
@@ -189,9 +196,17 @@ void frmMass::buildPages()
         frFilename[i]->setAccessibleName(filenameCaptions[i].trimmed());
     }
     frFilename[1]->hide();
+}
 
-    lblFilesFound = new QLabel(QStringLiteral("0"), frPage[0]);
-    lblFilesFound->setObjectName(QStringLiteral("lblFilesFound"));
+void frmMass::buildSelectionAndNaming()
+{
+    m_articleBrowser =
+        new ArticleBrowser(frPage[0], frSinglePDFCreation, lstSelectedArticles, m_platform, this);
+    connect(m_articleBrowser, &ArticleBrowser::openingFolder, this,
+            [this](const QString &folder) { sFolder = folder; });
+
+    m_keywordNames = new KeywordNames(frFilename[1], m_platform, this);
+    m_keywordNames->setArticleCount([this] { return m_articleBrowser->fileCount(); });
 }
 
 namespace {
@@ -329,7 +344,163 @@ void frmMass::showMessage(const QString &text, const QString &title)
 
 void frmMass::cmdCreate_Click()
 {
-    // filled in with the runs
+    if (isRunning())
+        return;
+    CreateInput check;
+    check.articleCount = lstSelectedArticles->count();
+    check.adTitle = txtAdTitle->text();
+    check.ctaText = txtCTAText->text();
+    check.ctaUrl = txtCTAURL->text();
+    check.bulk = optCreationMode[1]->isChecked();
+    check.useKeywordNames = m_keywordNames->useKeywordNames();
+    check.finalListCount = int(m_keywordNames->finalList().size());
+    check.singleName = txtPDFFilename->text();
+    const QString problem = firstCreateProblem(check);
+    if (!problem.isEmpty()) {
+        showMessage(problem, kMissingInfoTitle);
+        return;
+    }
+
+    // Old page files would be appended to, so a run must not start while one is stuck.
+    refreshFileHTMLS();
+    const QStringList stuck = removeOldPageFiles(m_appFolder);
+    if (!stuck.isEmpty()) {
+        showMessage(QStringLiteral("These page files from an earlier run could not be removed "
+                                   "from the folder %1:\n%2\n\nClose any program that uses them "
+                                   "or remove them yourself, then press Create again.")
+                        .arg(m_appFolder + kSep + QStringLiteral("bin"), stuck.join(u'\n')),
+                    QStringLiteral("Error"));
+        return;
+    }
+    refreshFileHTMLS();
+
+    if (optCreationMode[0]->isChecked())
+        CreateSinglePDF();
+    else
+        CreateBulkPDFs();
+}
+
+bool frmMass::isRunning() const
+{
+    return m_run && m_run->isRunning();
+}
+
+RunInput frmMass::runInput() const
+{
+    // Copies: the lists may change under the user's hands while the run handles events.
+    RunInput input;
+    input.appFolder = m_appFolder;
+    input.adTitle = txtAdTitle->text();
+    input.ctaText = txtCTAText->text();
+    input.ctaUrl = txtCTAURL->text();
+    input.articles = m_articleBrowser->selectedArticles();
+    input.useOriginalNames = !m_keywordNames->useKeywordNames();
+    input.finalNames = m_keywordNames->finalList();
+    input.singleName = txtPDFFilename->text();
+    return input;
+}
+
+namespace {
+
+// Shows the run's progress in the window while it works.
+class WindowProgress : public RunObserver
+{
+public:
+    WindowProgress(QLabel *caption, QProgressBar *bar) : m_caption(caption), m_bar(bar) {}
+    void preparingPage(int number, int count) override
+    {
+        m_caption->setText(QStringLiteral("Please Wait ... (Preparing File %1/%2)")
+                               .arg(number)
+                               .arg(count));
+    }
+    void pdfFinished(int done, int count, const PdfResult &) override
+    {
+        m_bar->setMaximum(count);
+        m_bar->setValue(done);
+    }
+
+private:
+    QLabel *m_caption;
+    QProgressBar *m_bar;
+};
+
+} // namespace
+
+void frmMass::beginRun()
+{
+    tmrPleaseWait->start();
+    cmdCreate->setEnabled(false);
+    cmdOutput->setEnabled(false);
+    pbProgress->setValue(0);
+    pbProgress->show();
+}
+
+void frmMass::finishRun(const RunReport &report)
+{
+    tmrPleaseWait->stop();
+    cmdCreate->setEnabled(true);
+    cmdOutput->setEnabled(true);
+    pbProgress->hide();
+    Q_UNUSED(report);
+}
+
+void frmMass::CreateBulkPDFs()
+{
+    const RunInput input = runInput();
+    beginRun();
+    pbProgress->setMaximum(int(input.articles.size()));
+    WindowProgress progress(lblPleaseWait, pbProgress);
+    const RunReport report = m_run->runBulk(input, &progress);
+    finishRun(report);
+    lblPleaseWait->setText(QStringLiteral("Ready."));
+    lblPleaseWait->show();
+    if (!input.articles.isEmpty())
+        lstSelectedArticles->setCurrentRow(int(input.articles.size()) - 1);
+    closingPrompt(report);
+}
+
+void frmMass::CreateSinglePDF()
+{
+    const RunInput input = runInput();
+    // The box shows the name that is used.
+    txtPDFFilename->setText(tParser1.ReplaceText(input.singleName, QStringLiteral(" "),
+                                                 QStringLiteral("-"), 0));
+    beginRun();
+    pbProgress->setMaximum(1);
+    WindowProgress progress(lblPleaseWait, pbProgress);
+    const RunReport report = m_run->runSingle(input, &progress);
+    finishRun(report);
+    lblPleaseWait->hide();
+    if (!input.articles.isEmpty())
+        lstSelectedArticles->setCurrentRow(int(input.articles.size()) - 1);
+    closingPrompt(report);
+}
+
+void frmMass::closingPrompt(const RunReport &report)
+{
+    if (report.cancelled)
+        return; // the window is closing
+    if (!report.error.isEmpty()) {
+        showMessage(report.error, QStringLiteral("Error"));
+        return;
+    }
+    const Platform::Answer answer =
+        m_platform->messageBox(this, closingMessage(report), QStringLiteral("Done"),
+                               Platform::Buttons::YesNo, Platform::Icon::Question);
+    if (answer == Platform::Answer::No)
+        return;
+    sFolder = m_appFolder + kSep + QStringLiteral("bin") + kSep + QStringLiteral("output");
+    if (!m_platform->openFolder(sFolder))
+        showMessage(QStringLiteral("The output folder could not be opened:\n%1").arg(sFolder),
+                    QStringLiteral("Error"));
+}
+
+void frmMass::closeEvent(QCloseEvent *event)
+{
+    // Stops the run: running converters end and no half-made page is left behind.
+    if (isRunning())
+        m_run->cancel();
+    QWidget::closeEvent(event);
 }
 
 void frmMass::cmdOutput_Click()
@@ -358,15 +529,18 @@ void frmMass::Form_Load()
     }
 
     const QString patternFile = m_appFolder + kSep + QStringLiteral("lstcombinations.txt");
-    if (tTools1.FileExists(patternFile, false))
-        tFile1.LoadList(lstKeywordCombinations, patternFile);
+    if (tTools1.FileExists(patternFile, false)) {
+        QStringList patterns;
+        tFile1.LoadList(patterns, patternFile);
+        m_keywordNames->addPatterns(patterns);
+    }
 
     sFolder = outputFolderFor(m_appFolder);
     if (!modGeneral::FileOrFolderExists(sFolder, true))
         QDir().mkdir(sFolder); // one level only: no bin, no output folder
 
     refreshFileHTMLS();
-    UpdateFilesFound();
+    m_articleBrowser->UpdateFilesFound();
     applyLayout();
     ShowPage(0);
 }
@@ -382,13 +556,6 @@ void frmMass::refreshFileHTMLS()
     const QDir bin(m_appFolder + kSep + QStringLiteral("bin"));
     fileHTMLS = bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden,
                               QDir::Name | QDir::IgnoreCase);
-}
-
-void frmMass::UpdateFilesFound()
-{
-    const QDir folder(QDir::currentPath());
-    lblFilesFound->setText(
-        QString::number(folder.entryList({QStringLiteral("*.txt")}, QDir::Files).size()));
 }
 
 void frmMass::ShowPage(int index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform.h"
+#include "production_run.h"
 #include "t_file.h"
 #include "t_parser.h"
 #include "t_tools.h"
@@ -20,6 +21,8 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class tFrame;
+class ArticleBrowser;
+class KeywordNames;
 
 // Designed rectangle of a control, in twips; Form_Resize works on these.
 struct TwipRect
@@ -65,14 +68,22 @@ public:
     void optCreationMode_Click(int index);
     void cmdCreate_Click();
     void cmdOutput_Click();
+    void CreateBulkPDFs();
+    void CreateSinglePDF();
+    // True while a PDF run works.
+    bool isRunning() const;
     const MainLayout &layoutTwips() const { return m_layout; }
 
     // Hidden list of the bin folder's *.html files, as last refreshed.
     QStringList fileHTMLS;
-    QStringList lstKeywordCombinations;
+
+    // Page 0's article browser and page 2's keyword names.
+    ArticleBrowser *articleBrowser() const { return m_articleBrowser; }
+    KeywordNames *keywordNames() const { return m_keywordNames; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildHeader();
@@ -82,8 +93,12 @@ private:
     void buildCreatePage();
     void buildModeOptions();
     void showMessage(const QString &text, const QString &title);
+    RunInput runInput() const;
+    void beginRun();
+    void finishRun(const RunReport &report);
+    void closingPrompt(const RunReport &report);
+    void buildSelectionAndNaming();
     void Form_Load();
-    void UpdateFilesFound();
     void refreshFileHTMLS();
     void applyLayout();
 
@@ -105,7 +120,6 @@ private:
     QGroupBox *frSinglePDFCreation = nullptr;
     QListWidget *lstSelectedArticles = nullptr;
     std::array<QGroupBox *, 2> frFilename{};
-    QLabel *lblFilesFound = nullptr;
     QTimer *tmrPleaseWait = nullptr;
     QProgressBar *pbProgress = nullptr;
 
@@ -117,6 +131,9 @@ private:
     QPushButton *cmdOutput = nullptr;
     std::array<QRadioButton *, 2> optCreationMode{};
     QLabel *lblPDFContentHeadline = nullptr;
+    ArticleBrowser *m_articleBrowser = nullptr;
+    KeywordNames *m_keywordNames = nullptr;
+    ProductionRun *m_run = nullptr;
 
     friend class FrmMassTest;
 };

@@ -1,0 +1,210 @@
+#include "keyword_names.h"
+
+#include "platform.h"
+#include "t_parser.h"
+#include "t_tools.h"
+#include "twips.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kPlaceholder = QStringLiteral("#KEYWORD#");
+
+// Text boxes hold plain "\n" lines; lists travel as CR LF text.
+QString toCrLf(QString text)
+{
+    text.replace(kCrLf, QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QStringLiteral("\n"), kCrLf);
+    return text;
+}
+
+// Designed places inside the frame, in twips: keywords, patterns, the two buttons, then the
+// final list, left to right.
+constexpr float kListTop = 1140;
+constexpr float kListHeight = 3330;
+constexpr float kCaptionTop = 840;
+constexpr float kCaptionHeight = 285;
+
+QLabel *captionFor(const QString &text, const QString &name, QWidget *buddy, float left,
+                   float width, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setBuddy(buddy);
+    twips::place(label, left, kCaptionTop, width, kCaptionHeight);
+    return label;
+}
+
+} // namespace
+
+QStringList combineKeywords(const QStringList &patterns, const QStringList &keywords)
+{
+    QStringList names;
+    names.reserve(patterns.size() * keywords.size());
+    for (const QString &pattern : patterns)
+        for (const QString &keyword : keywords)
+            names.append(tParser::ReplaceText(pattern, kPlaceholder, keyword, 0));
+    return names;
+}
+
+KeywordNames::KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent)
+    : QObject(parent), m_platform(platform), m_frame(frame)
+{
+    static const std::array<QString, 2> choices = {QStringLiteral("Use Original Filenames"),
+                                                   QStringLiteral("Use a Combination of Keywords")};
+    static const std::array<float, 2> choiceLefts = {240, 3480};
+    static const std::array<float, 2> choiceWidths = {3120, 4200};
+    auto *choiceGroup = new QButtonGroup(this);
+    for (int i = 0; i < 2; ++i) {
+        optFilename[i] = new QRadioButton(choices[i], frame);
+        optFilename[i]->setObjectName(QStringLiteral("optFilename_%1").arg(i));
+        choiceGroup->addButton(optFilename[i], i);
+        twips::place(optFilename[i], choiceLefts[i], 390, choiceWidths[i], 330);
+    }
+    optFilename[0]->setChecked(true);
+
+    txtPDFKeywords = new QPlainTextEdit(frame);
+    txtPDFKeywords->setObjectName(QStringLiteral("txtPDFKeywords"));
+    txtPDFKeywords->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtPDFKeywords->setTabChangesFocus(true);
+    twips::place(txtPDFKeywords, 240, kListTop, 3795, kListHeight);
+    captionFor(QStringLiteral("Your Keywords:"), QStringLiteral("lblPDFKeywords"), txtPDFKeywords,
+               240, 3795, frame);
+
+    lstKeywordCombinations = new QListWidget(frame);
+    lstKeywordCombinations->setObjectName(QStringLiteral("lstKeywordCombinations"));
+    twips::place(lstKeywordCombinations, 4200, kListTop, 3795, kListHeight);
+    captionFor(QStringLiteral("Combinations:"), QStringLiteral("lblKeywordCombinations"),
+               lstKeywordCombinations, 4200, 3795, frame);
+
+    cmdCreateList = new QPushButton(QStringLiteral("Combine Keywords"), frame);
+    cmdCreateList->setObjectName(QStringLiteral("cmdCreateList"));
+    twips::place(cmdCreateList, 8160, kListTop, 2400, 450);
+    connect(cmdCreateList, &QPushButton::clicked, this, [this] { cmdCreateList_Click(); });
+
+    cmdClearList = new QPushButton(QStringLiteral("Clear List"), frame);
+    cmdClearList->setObjectName(QStringLiteral("cmdClearList"));
+    twips::place(cmdClearList, 8160, kListTop + 570, 2400, 450);
+    connect(cmdClearList, &QPushButton::clicked, this, [this] { cmdClearList_Click(); });
+
+    txtFinalList = new QPlainTextEdit(frame);
+    txtFinalList->setObjectName(QStringLiteral("txtFinalList"));
+    txtFinalList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtFinalList->setTabChangesFocus(true);
+    txtFinalList->installEventFilter(this);
+    twips::place(txtFinalList, 10725, kListTop, 4080, kListHeight);
+    captionFor(QStringLiteral("Final List:"), QStringLiteral("lblFinalList"), txtFinalList, 10725,
+               4080, frame);
+
+    auto *note = new QLabel(
+        QStringLiteral("If you modify this list, please press \"Enter\" to apply the changes."),
+        frame);
+    note->setObjectName(QStringLiteral("lblFinalListNote"));
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    twips::place(note, 10725, kListTop + kListHeight + 60, 4080, 540);
+
+    lblKeywordsInfo = new QLabel(frame);
+    lblKeywordsInfo->setObjectName(QStringLiteral("lblKeywordsInfo"));
+    QFont bold = lblKeywordsInfo->font();
+    bold.setBold(true);
+    lblKeywordsInfo->setFont(bold);
+    twips::place(lblKeywordsInfo, 240, kListTop + kListHeight + 60, 7755, 330);
+
+    QWidget::setTabOrder(optFilename[0], optFilename[1]);
+    QWidget::setTabOrder(optFilename[1], txtPDFKeywords);
+    QWidget::setTabOrder(txtPDFKeywords, lstKeywordCombinations);
+    QWidget::setTabOrder(lstKeywordCombinations, cmdCreateList);
+    QWidget::setTabOrder(cmdCreateList, cmdClearList);
+    QWidget::setTabOrder(cmdClearList, txtFinalList);
+}
+
+void KeywordNames::addPatterns(const QStringList &patterns)
+{
+    lstKeywordCombinations->addItems(patterns);
+}
+
+QStringList KeywordNames::patterns() const
+{
+    QStringList items;
+    for (int i = 0; i < lstKeywordCombinations->count(); ++i)
+        items.append(lstKeywordCombinations->item(i)->text());
+    return items;
+}
+
+bool KeywordNames::useKeywordNames() const
+{
+    return optFilename[1]->isChecked();
+}
+
+void KeywordNames::cmdCreateList_Click()
+{
+    const QString keywordText = txtPDFKeywords->toPlainText();
+    if (keywordText.isEmpty()) {
+        m_platform->messageBox(m_frame->window(), QStringLiteral("Please enter some keywords first."),
+                               QStringLiteral("Missing Info"), Platform::Buttons::Ok,
+                               Platform::Icon::Information);
+        return;
+    }
+    lstKeywords.clear();
+    tTools::SplitToList(toCrLf(keywordText), kCrLf, lstKeywords, QString());
+
+    const QStringList names = combineKeywords(patterns(), lstKeywords);
+    // The pattern list's selection ends on the last pattern used.
+    if (lstKeywordCombinations->count() > 0)
+        lstKeywordCombinations->setCurrentRow(lstKeywordCombinations->count() - 1);
+    QString result;
+    for (const QString &name : names)
+        result += name + kCrLf;
+
+    txtFinalList->setPlainText(QString(result).replace(kCrLf, QStringLiteral("\n")));
+    applyFinalText(result);
+}
+
+void KeywordNames::applyFinalText(const QString &text)
+{
+    lstFinalList.clear();
+    tTools::SplitToList(text, kCrLf, lstFinalList, QString());
+    showInfo();
+}
+
+void KeywordNames::showInfo()
+{
+    const int articles = m_articleCount ? m_articleCount() : 0;
+    lblKeywordsInfo->setText(QStringLiteral("Articles to Create: ") + QString::number(articles)
+                             + QStringLiteral("  - Filenames: ")
+                             + QString::number(lstFinalList.size()));
+}
+
+void KeywordNames::txtFinalList_KeyUp(int keyCode, Qt::KeyboardModifiers)
+{
+    if (keyCode != Qt::Key_Return && keyCode != Qt::Key_Enter)
+        return;
+    applyFinalText(toCrLf(txtFinalList->toPlainText()));
+}
+
+void KeywordNames::cmdClearList_Click()
+{
+    txtFinalList->setPlainText(QString());
+}
+
+bool KeywordNames::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter still breaks the line as usual; the names are taken once the key comes up.
+    if (watched == txtFinalList && event->type() == QEvent::KeyRelease) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat())
+            txtFinalList_KeyUp(key->key(), key->modifiers());
+    }
+    return QObject::eventFilter(watched, event);
+}

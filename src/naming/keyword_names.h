@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+class Platform;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+// Every pattern with every keyword put in for "#KEYWORD#": all keywords for the first
+// pattern, then all for the second, and so on. Duplicates stay.
+QStringList combineKeywords(const QStringList &patterns, const QStringList &keywords);
+
+// Output names for a bulk run, built from name patterns and the user's keywords. Builds its
+// controls inside the "Filenames " frame the window gives it.
+class KeywordNames : public QObject
+{
+    Q_OBJECT
+public:
+    KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent = nullptr);
+
+    // Where the info label gets the number of articles in the browsed folder.
+    void setArticleCount(std::function<int()> count) { m_articleCount = std::move(count); }
+    // Appends name patterns to the Combinations list (start-up only).
+    void addPatterns(const QStringList &patterns);
+    QStringList patterns() const;
+
+    // The keywords of the last Combine Keywords.
+    QStringList keywords() const { return lstKeywords; }
+    // The names in force; edits to the box count only once applied with Enter.
+    QStringList finalList() const { return lstFinalList; }
+    // True when "Use a Combination of Keywords" is chosen.
+    bool useKeywordNames() const;
+
+    void cmdCreateList_Click();
+    void txtFinalList_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
+    void cmdClearList_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void applyFinalText(const QString &text);
+    void showInfo();
+
+    Platform *m_platform;
+    QGroupBox *m_frame;
+    std::function<int()> m_articleCount;
+    QStringList lstKeywords;
+    QStringList lstFinalList;
+
+    QPlainTextEdit *txtPDFKeywords = nullptr;
+    QListWidget *lstKeywordCombinations = nullptr;
+    QPushButton *cmdCreateList = nullptr;
+    QPushButton *cmdClearList = nullptr;
+    QPlainTextEdit *txtFinalList = nullptr;
+    QLabel *lblKeywordsInfo = nullptr;
+    std::array<QRadioButton *, 2> optFilename{};
+};

@@ -1,0 +1,433 @@
+#include "article_browser.h"
+
+#include "folder_list.h"
+#include "platform.h"
+#include "t_parser.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStyle>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSep = QDir::separator();
+
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
+// Designed places, in twips. The left column of the page holds the browser; the frame on
+// the right holds the add/remove buttons beside the selected-article list.
+constexpr float kColumnLeft = 240;
+constexpr float kColumnWidth = 4425;
+constexpr float kButtonLeft = 240;
+constexpr float kButtonWidth = 3390;
+constexpr float kButtonHeight = 450;
+
+bool isArticleName(const QString &name)
+{
+    return name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
+QStringList sortedCaseInsensitive(QStringList names)
+{
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+ArticleBrowser::ArticleBrowser(QWidget *page, QGroupBox *frSinglePDFCreation,
+                               QListWidget *lstSelectedArticles, Platform *platform,
+                               QObject *parent)
+    : QObject(parent), m_platform(platform), m_page(page), lstSelectedArticles(lstSelectedArticles)
+{
+    buildBrowser(page);
+    buildSelectionButtons(frSinglePDFCreation);
+    buildMenu(page);
+
+    // The browser starts on the process's working folder; the count is the window's to show.
+    Dir1->setPath(QDir::currentPath());
+    m_fileFolder = Dir1->path();
+    m_driveFolder.insert(driveOf(m_fileFolder), m_fileFolder);
+    showDriveOf(m_fileFolder);
+    fillFileList();
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
+    connect(Dir1, &FolderList::pathChanged, this, [this] { Dir1_Change(); });
+
+    QWidget::setTabOrder(Drive1, Dir1);
+    QWidget::setTabOrder(Dir1, File1);
+    QWidget::setTabOrder(File1, cmdArticlesTools);
+    QWidget::setTabOrder(cmdArticlesTools, cmdSingleMenu[0]);
+    QWidget::setTabOrder(cmdSingleMenu[0], cmdSingleMenu[2]);
+    QWidget::setTabOrder(cmdSingleMenu[2], cmdSingleMenu[3]);
+    QWidget::setTabOrder(cmdSingleMenu[3], cmdSingleMenu[1]);
+    QWidget::setTabOrder(cmdSingleMenu[1], lstSelectedArticles);
+}
+
+void ArticleBrowser::buildBrowser(QWidget *page)
+{
+    QLabel *heading = makeLabel(QStringLiteral("Select a Folder with .TXT Articles"),
+                                QStringLiteral("lblBrowseHeading"), page);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    twips::place(heading, kColumnLeft, 360, kColumnWidth, 285);
+
+    Drive1 = new QComboBox(page);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setAccessibleName(QStringLiteral("Drive"));
+    const QIcon driveIcon = page->style()->standardIcon(QStyle::SP_DriveHDIcon);
+    for (const QString &drive : m_platform->drives())
+        Drive1->addItem(driveIcon, drive);
+    twips::place(Drive1, kColumnLeft, 690, kColumnWidth, 360);
+
+    Dir1 = new FolderList(page);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleName(QStringLiteral("Folders"));
+    twips::place(Dir1, kColumnLeft, 1110, kColumnWidth, 1500);
+    heading->setBuddy(Dir1);
+
+    File1 = new QListWidget(page);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setAccessibleName(QStringLiteral("Articles in the folder"));
+    File1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    File1->setUniformItemSizes(true);
+    File1->viewport()->installEventFilter(this);
+    twips::place(File1, kColumnLeft, 2670, kColumnWidth, 1380);
+
+    QLabel *found = makeLabel(QStringLiteral("Files Found:"), QStringLiteral("lblFilesFoundCaption"), page);
+    twips::place(found, kColumnLeft, 4155, 1170, 285);
+    lblFilesFound = makeLabel(QStringLiteral("0"), QStringLiteral("lblFilesFound"), page);
+    lblFilesFound->setAccessibleName(QStringLiteral("Files Found"));
+    lblFilesFound->setFont(bold);
+    twips::place(lblFilesFound, kColumnLeft + 1170, 4155, 1500, 285);
+
+    cmdArticlesTools = new QPushButton(QStringLiteral("Options"), page);
+    cmdArticlesTools->setObjectName(QStringLiteral("cmdArticlesTools"));
+    twips::place(cmdArticlesTools, kColumnLeft + kColumnWidth - 1320, 4110, 1320, 390);
+    connect(cmdArticlesTools, &QPushButton::clicked, this, [this] { cmdArticlesTools_Click(); });
+
+    auto *instructions = new QGroupBox(QStringLiteral("Instructions   "), page);
+    instructions->setObjectName(QStringLiteral("frInstructions"));
+    twips::place(instructions, kColumnLeft, 4590, kColumnWidth, 1440);
+    QLabel *text = makeLabel(
+        QStringLiteral("Select a Folder with articles (.txt files). Then select the articles that "
+                       "you want to use by using the buttons that you'll see on the right panel."),
+        QStringLiteral("lblInstructions"), instructions);
+    text->setWordWrap(true);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    twips::place(text, 120, 300, kColumnWidth - 240, 1080);
+}
+
+void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
+{
+    static const std::array<QString, 4> captions = {
+        QStringLiteral("Add All the Articles >>"), QStringLiteral("<< Remove All the Articles"),
+        QStringLiteral("Add Selected Article >"), QStringLiteral("< Remove Selected Article")};
+    // Adding on top, removing below, a gap between the two pairs.
+    static const std::array<float, 4> tops = {1125, 3015, 1680, 2460};
+    for (int i = 0; i < 4; ++i) {
+        cmdSingleMenu[i] = new QPushButton(captions[i], frame);
+        cmdSingleMenu[i]->setObjectName(QStringLiteral("cmdSingleMenu_%1").arg(i));
+        twips::place(cmdSingleMenu[i], kButtonLeft, tops[i], kButtonWidth, kButtonHeight);
+        connect(cmdSingleMenu[i], &QPushButton::clicked, this, [this, i] { cmdSingleMenu_Click(i); });
+    }
+
+    if (lstSelectedArticles->accessibleName().isEmpty())
+        lstSelectedArticles->setAccessibleName(QStringLiteral("Selected articles"));
+    lstSelectedArticles->viewport()->installEventFilter(this);
+    // Articles dragged in from the file manager.
+    lstSelectedArticles->setAcceptDrops(true);
+    lstSelectedArticles->viewport()->setAcceptDrops(true);
+}
+
+void ArticleBrowser::buildMenu(QWidget *page)
+{
+    mnuFileOptions = new QMenu(page);
+    mnuFileOptions->setObjectName(QStringLiteral("mnuFileOptions"));
+    mnuOpenFolderTXT = mnuFileOptions->addAction(QStringLiteral("Open Folder"));
+    mnuOpenFolderTXT->setObjectName(QStringLiteral("mnuOpenFolderTXT"));
+    mnuDummy = mnuFileOptions->addAction(QStringLiteral("Open Random Content Creator"));
+    mnuDummy->setObjectName(QStringLiteral("mnuDummy"));
+    mnuDummy->setEnabled(false);
+    mnuExitTXT = mnuFileOptions->addAction(QStringLiteral("Exit"));
+    mnuExitTXT->setObjectName(QStringLiteral("mnuExitTXT")); // only closes the menu
+
+    connect(mnuOpenFolderTXT, &QAction::triggered, this, [this] { mnuOpenFolderTXT_Click(); });
+    connect(mnuDummy, &QAction::triggered, this, &ArticleBrowser::randomContentRequested);
+}
+
+QString ArticleBrowser::folder() const
+{
+    return Dir1->path();
+}
+
+bool ArticleBrowser::setFolder(const QString &path)
+{
+    return Dir1->setPath(path);
+}
+
+void ArticleBrowser::refreshFiles()
+{
+    fillFileList();
+}
+
+int ArticleBrowser::fileCount() const
+{
+    return File1->count();
+}
+
+QStringList ArticleBrowser::selectedArticles() const
+{
+    QStringList items;
+    items.reserve(lstSelectedArticles->count());
+    for (int i = 0; i < lstSelectedArticles->count(); ++i)
+        items.append(lstSelectedArticles->item(i)->text());
+    return items;
+}
+
+void ArticleBrowser::setRandomContentEnabled(bool enabled)
+{
+    mnuDummy->setEnabled(enabled);
+}
+
+QString ArticleBrowser::articleItem(const QString &folder, const QString &fileName)
+{
+    return tParser::ReplaceText(folder + kSep + fileName, kSep + kSep, kSep, 0);
+}
+
+void ArticleBrowser::fillFileList()
+{
+    const QStringList names = sortedCaseInsensitive(
+        QDir(m_fileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Unsorted));
+    File1->setUpdatesEnabled(false);
+    File1->clear();
+    File1->addItems(names);
+    File1->setUpdatesEnabled(true);
+}
+
+QString ArticleBrowser::driveOf(const QString &folder) const
+{
+    QString best;
+    for (int i = 0; i < Drive1->count(); ++i) {
+        const QString root = Drive1->itemText(i);
+        const QString prefix = root.endsWith(kSep) ? root : root + kSep;
+        const bool inside = folder.compare(root, kPathCase) == 0
+                            || folder.startsWith(prefix, kPathCase);
+        if (inside && root.size() > best.size())
+            best = root;
+    }
+    return best;
+}
+
+void ArticleBrowser::showDriveOf(const QString &folder)
+{
+    const int index = Drive1->findText(driveOf(folder));
+    if (index < 0 || index == Drive1->currentIndex())
+        return;
+    const QSignalBlocker quiet(Drive1);
+    Drive1->setCurrentIndex(index);
+}
+
+void ArticleBrowser::Drive1_Change()
+{
+    // A drive that cannot be opened is passed over: Dir1 keeps its folder, Drive1 its choice.
+    const QString drive = Drive1->currentText();
+    const QString last = m_driveFolder.value(drive);
+    if (!last.isEmpty() && Dir1->setPath(last))
+        return;
+    Dir1->setPath(drive);
+}
+
+void ArticleBrowser::Dir1_Change()
+{
+    m_fileFolder = Dir1->path();
+    const QString drive = driveOf(m_fileFolder);
+    m_driveFolder.insert(drive, m_fileFolder);
+    showDriveOf(m_fileFolder);
+    fillFileList();
+    UpdateFilesFound();
+}
+
+void ArticleBrowser::UpdateFilesFound()
+{
+    lblFilesFound->setText(QString::number(File1->count()));
+}
+
+void ArticleBrowser::File1_DblClick()
+{
+    cmdSingleMenu_Click(2);
+}
+
+void ArticleBrowser::lstSelectedArticles_DblClick()
+{
+    cmdSingleMenu_Click(3);
+}
+
+void ArticleBrowser::appendArticles(const QStringList &items)
+{
+    lstSelectedArticles->setUpdatesEnabled(false);
+    lstSelectedArticles->addItems(items);
+    lstSelectedArticles->setUpdatesEnabled(true);
+}
+
+void ArticleBrowser::showSelectFirst()
+{
+    m_platform->messageBox(m_page->window(), QStringLiteral("Please select a file first."),
+                           QStringLiteral("Error"), Platform::Buttons::Ok,
+                           Platform::Icon::Information);
+}
+
+void ArticleBrowser::cmdSingleMenu_Click(int index)
+{
+    switch (index) {
+    case 0: {
+        const int n = File1->count();
+        if (n == 0)
+            return;
+        QStringList items;
+        items.reserve(n);
+        for (int i = 0; i < n; ++i)
+            items.append(articleItem(m_fileFolder, File1->item(i)->text()));
+        appendArticles(items);
+        File1->setCurrentRow(n - 1, QItemSelectionModel::ClearAndSelect);
+        break;
+    }
+    case 1:
+        lstSelectedArticles->clear();
+        break;
+    case 2: {
+        QList<int> rows;
+        for (const QListWidgetItem *item : File1->selectedItems())
+            rows.append(File1->row(item));
+        if (File1->count() == 0 || rows.isEmpty()) {
+            showSelectFirst();
+            return;
+        }
+        std::sort(rows.begin(), rows.end());
+        QStringList items;
+        for (int row : rows)
+            items.append(articleItem(m_fileFolder, File1->item(row)->text()));
+        appendArticles(items);
+        break;
+    }
+    case 3: {
+        const QList<QListWidgetItem *> selected = lstSelectedArticles->selectedItems();
+        if (lstSelectedArticles->count() == 0 || selected.isEmpty()) {
+            showSelectFirst();
+            return;
+        }
+        delete lstSelectedArticles->takeItem(lstSelectedArticles->row(selected.first()));
+        lstSelectedArticles->clearSelection();
+        lstSelectedArticles->setCurrentRow(-1);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ArticleBrowser::cmdArticlesTools_Click()
+{
+    mnuFileOptions->exec(QCursor::pos());
+}
+
+void ArticleBrowser::mnuOpenFolderTXT_Click()
+{
+    const QString folder = Dir1->path();
+    emit openingFolder(folder);
+    if (!m_platform->openFolder(folder))
+        m_platform->messageBox(m_page->window(),
+                               QStringLiteral("The folder could not be opened:\n%1").arg(folder),
+                               QStringLiteral("Error"), Platform::Buttons::Ok,
+                               Platform::Icon::Warning);
+}
+
+QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
+{
+    QStringList items;
+    if (!mime || !mime->hasUrls())
+        return items;
+    for (const QUrl &url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo file(url.toLocalFile());
+        if (isArticleName(file.fileName()) && file.isFile())
+            items.append(articleItem(QDir::toNativeSeparators(file.absolutePath()), file.fileName()));
+    }
+    return items;
+}
+
+bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool onFiles = watched == File1->viewport();
+    const bool onSelected = watched == lstSelectedArticles->viewport();
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick:
+        // Anywhere in the list, not only on an item: an empty spot reports the missing choice.
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            if (onFiles)
+                File1_DblClick();
+            else if (onSelected)
+                lstSelectedArticles_DblClick();
+            if (onFiles || onSelected)
+                return true;
+        }
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        if (onSelected) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (droppableFiles(drag->mimeData()).isEmpty())
+                drag->ignore();
+            else
+                drag->acceptProposedAction();
+            return true;
+        }
+        break;
+    case QEvent::Drop:
+        if (onSelected) {
+            auto *drop = static_cast<QDropEvent *>(event);
+            const QStringList items = droppableFiles(drop->mimeData());
+            if (items.isEmpty()) {
+                drop->ignore();
+            } else {
+                appendArticles(items);
+                drop->acceptProposedAction();
+            }
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

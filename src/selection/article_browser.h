@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+
+class FolderList;
+class Platform;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class QWidget;
+
+// The article browser of the "PDF Content" page: drive, folder and file lists, the count of
+// articles found, the add/remove buttons of the selected-article list and the Options menu.
+// It builds its controls inside the page and the frame the window gives it and reuses the
+// window's selected-article list.
+class ArticleBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    ArticleBrowser(QWidget *page, QGroupBox *frSinglePDFCreation, QListWidget *lstSelectedArticles,
+                   Platform *platform, QObject *parent = nullptr);
+
+    // The browsed folder (Dir1's), native separators.
+    QString folder() const;
+    // Opens a folder as if the user had browsed to it; false when it cannot be listed.
+    bool setFolder(const QString &path);
+    // Re-reads the file list of the browsed folder; the count label stays as it was.
+    void refreshFiles();
+    // Number of *.txt files the file list shows.
+    int fileCount() const;
+    // The selected-article list, in order.
+    QStringList selectedArticles() const;
+    // "Open Random Content Creator" stays disabled until its window exists.
+    void setRandomContentEnabled(bool enabled);
+
+    // folder + separator + file name, every doubled separator collapsed.
+    static QString articleItem(const QString &folder, const QString &fileName);
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void UpdateFilesFound();
+    void File1_DblClick();
+    void lstSelectedArticles_DblClick();
+    void cmdSingleMenu_Click(int index);
+    void cmdArticlesTools_Click();
+    void mnuOpenFolderTXT_Click();
+
+signals:
+    // The folder about to be shown in the file manager; the window keeps it as its sFolder.
+    void openingFolder(const QString &folder);
+    void randomContentRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildBrowser(QWidget *page);
+    void buildSelectionButtons(QGroupBox *frame);
+    void buildMenu(QWidget *page);
+    void fillFileList();
+    void showDriveOf(const QString &folder);
+    QString driveOf(const QString &folder) const;
+    void appendArticles(const QStringList &items);
+    void showSelectFirst();
+    QStringList droppableFiles(const QMimeData *mime) const;
+
+    Platform *m_platform;
+    QWidget *m_page;
+    QString m_fileFolder;                  // the folder File1 lists
+    QHash<QString, QString> m_driveFolder; // last folder opened on each drive
+
+    QComboBox *Drive1 = nullptr;
+    FolderList *Dir1 = nullptr;
+    QListWidget *File1 = nullptr;
+    QLabel *lblFilesFound = nullptr;
+    QListWidget *lstSelectedArticles;
+    std::array<QPushButton *, 4> cmdSingleMenu{};
+    QPushButton *cmdArticlesTools = nullptr;
+    QMenu *mnuFileOptions = nullptr;
+    QAction *mnuOpenFolderTXT = nullptr;
+    QAction *mnuDummy = nullptr;
+    QAction *mnuExitTXT = nullptr;
+};
