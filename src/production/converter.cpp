@@ -22,8 +22,8 @@ QString converterCommandLine(const QString &converter, const QString &pagePath,
                              const QString &pdfPath)
 {
     const QChar quote = u'"';
-    return quote + converter + quote + QStringLiteral("  ") + quote + pagePath + quote + u' '
-           + quote + pdfPath + quote;
+    return quote + converter + quote + QStringLiteral("  ") + quote + pagePath + quote + u' ' +
+           quote + pdfPath + quote;
 }
 
 QString converterProblem(const QString &converter)

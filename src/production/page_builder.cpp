@@ -10,8 +10,8 @@ const QString kBreaks = QStringLiteral("<br><br>");
 
 } // namespace
 
-QString prepareTemplate(const QString &templateText, const QString &adTitle,
-                        const QString &ctaText, const QString &ctaUrl)
+QString prepareTemplate(const QString &templateText, const QString &adTitle, const QString &ctaText,
+                        const QString &ctaUrl)
 {
     QString page = tParser::ReplaceText(templateText, QStringLiteral("#ADTITLE#"), adTitle, 0);
     page = tParser::ReplaceText(page, QStringLiteral("#CTATEXT#"), ctaText, 0);
@@ -34,8 +34,8 @@ QString pageTail()
     };
     QString tail;
     for (const char *address : addresses)
-        tail += QStringLiteral("<script src= ") + QLatin1String(address)
-                + QStringLiteral(" ></script>");
+        tail += QStringLiteral("<script src= ") + QLatin1String(address) +
+                QStringLiteral(" ></script>");
     return tail + QStringLiteral("</body></html>");
 }
 

@@ -9,8 +9,8 @@ namespace pagebuilder {
 
 // Fills "#ADTITLE#", then "#CTATEXT#", then "#CTAURL#" (exact, with case); the texts go in
 // as typed, so markup typed by the user stays markup.
-QString prepareTemplate(const QString &templateText, const QString &adTitle,
-                        const QString &ctaText, const QString &ctaUrl);
+QString prepareTemplate(const QString &templateText, const QString &adTitle, const QString &ctaText,
+                        const QString &ctaUrl);
 
 // CR LF, then any remaining CR, becomes "<br><br>"; a lone LF and markup pass unchanged.
 QString articleToHtml(const QString &text);

@@ -23,14 +23,22 @@ QString inFolder(const QString &folder, const QString &name)
     return folder + QDir::separator() + name;
 }
 
+// Why name cannot be a file name, as the tail of a sentence.
 QString unusableName(const QString &name)
 {
     const QString characters = safename::forbiddenCharacters(name);
     if (characters.isEmpty())
-        return QStringLiteral("The name \"%1\" cannot be used as a file name.").arg(name);
-    return QStringLiteral("The name \"%1\" cannot be used as a file name; these characters are "
+        return QStringLiteral("the name \"%1\" cannot be used as a file name").arg(name);
+    return QStringLiteral("the name \"%1\" cannot be used as a file name; these characters are "
                           "not allowed: %2")
         .arg(name, safename::describe(characters));
+}
+
+QString capitalized(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    return text + u'.';
 }
 
 } // namespace
@@ -83,9 +91,8 @@ bool ProductionRun::begin(const RunInput &input, RunObserver *observer, RunRepor
     c.observer = observer;
     c.report = &report;
     c.binFolder = inFolder(input.appFolder, QStringLiteral("bin"));
-    c.outputFolder = input.outputFolder.isEmpty()
-                         ? inFolder(c.binFolder, QStringLiteral("output"))
-                         : input.outputFolder;
+    c.outputFolder = input.outputFolder.isEmpty() ? inFolder(c.binFolder, QStringLiteral("output"))
+                                                  : input.outputFolder;
     if (c.input.maxJobs < 1)
         c.input.maxJobs = 1;
 
@@ -116,8 +123,8 @@ bool ProductionRun::prepareFolders(Context &c, RunReport &report)
         report.error = QStringLiteral("The page template could not be read:\n%1").arg(templatePath);
         return false;
     }
-    c.filledTemplate = pagebuilder::prepareTemplate(templateText, c.input.adTitle,
-                                                    c.input.ctaText, c.input.ctaUrl);
+    c.filledTemplate = pagebuilder::prepareTemplate(templateText, c.input.adTitle, c.input.ctaText,
+                                                    c.input.ctaUrl);
 
     if (!QDir().mkpath(c.outputFolder)) {
         report.error =
@@ -166,17 +173,21 @@ RunReport ProductionRun::runBulk(const RunInput &input, RunObserver *observer)
         const QString pagePath = inFolder(c.binFolder, pageName);
 
         if (!safename::isSafe(pageName) || !safename::isSafe(pdfName)) {
-            record(c, {pdfName, false, unusableName(article)}, pdfPath);
+            record(c,
+                   {pdfName, false, unusableName(safename::isSafe(pdfName) ? pageName : pdfName)},
+                   pdfPath);
             continue;
         }
         QString text;
         if (!tFile::LoadText(text, article)) {
-            record(c, {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
-                   pdfPath);
+            record(
+                c,
+                {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
+                pdfPath);
             continue;
         }
-        const QString page = pagebuilder::composePage(c.filledTemplate,
-                                                      pagebuilder::articleToHtml(text));
+        const QString page =
+            pagebuilder::composePage(c.filledTemplate, pagebuilder::articleToHtml(text));
 
         // An earlier conversion may still be reading a page of the same name.
         waitUntil(c, [&] { return !c.pageInUse(pagePath); });
@@ -185,9 +196,7 @@ RunReport ProductionRun::runBulk(const RunInput &input, RunObserver *observer)
         if (!writePage(c, pagePath, page, pdfName, pdfPath))
             continue;
         // Two converters writing one PDF would leave a mix; the later waits for the earlier.
-        waitUntil(c, [&] {
-            return c.inFlight.size() < c.input.maxJobs && !c.pdfInUse(pdfPath);
-        });
+        waitUntil(c, [&] { return c.inFlight.size() < c.input.maxJobs && !c.pdfInUse(pdfPath); });
         if (m_cancelled)
             break;
         launch(c, pagePath, pdfPath, pdfName);
@@ -209,7 +218,7 @@ RunReport ProductionRun::runSingle(const RunInput &input, RunObserver *observer)
     if (name.isEmpty())
         report.error = QStringLiteral("No name was given for the PDF.");
     else if (!safename::isSafe(name))
-        report.error = unusableName(name);
+        report.error = capitalized(unusableName(name));
     if (!report.error.isEmpty() || !prepareFolders(c, report)) {
         end();
         return report;
@@ -224,15 +233,17 @@ RunReport ProductionRun::runSingle(const RunInput &input, RunObserver *observer)
     for (const QString &article : c.input.articles) {
         QString text;
         if (!tFile::LoadText(text, article)) {
-            record(c, {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
-                   pdfPath);
+            record(
+                c,
+                {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
+                pdfPath);
             end();
             return report;
         }
         articleHtml << pagebuilder::articleToHtml(text);
     }
-    const QString page = pagebuilder::composePage(
-        c.filledTemplate, pagebuilder::singleRunArticlePart(articleHtml));
+    const QString page =
+        pagebuilder::composePage(c.filledTemplate, pagebuilder::singleRunArticlePart(articleHtml));
     if (writePage(c, pagePath, page, pdfName, pdfPath) && !m_cancelled) {
         launch(c, pagePath, pdfPath, pdfName);
         waitUntil(c, [&] { return c.inFlight.isEmpty(); });
@@ -327,8 +338,7 @@ void ProductionRun::record(Context &c, const PdfResult &result, const QString &p
         c.observer->pdfFinished(report.attempted, c.count, result);
 }
 
-template<typename Ready>
-void ProductionRun::waitUntil(Context &c, Ready ready)
+template <typename Ready> void ProductionRun::waitUntil(Context &c, Ready ready)
 {
     while (!m_cancelled && !ready()) {
         QEventLoop loop;
@@ -359,8 +369,8 @@ QStringList removeOldPageFiles(const QString &appFolder)
 {
     QDir bin(inFolder(appFolder, QStringLiteral("bin")));
     QStringList notRemoved;
-    const QStringList pages = bin.entryList({QStringLiteral("*.html")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList pages =
+        bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : pages) {
         if (pagebuilder::sameFileName(name, QStringLiteral("template.html")))
             continue;

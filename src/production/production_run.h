@@ -105,8 +105,7 @@ private:
                 const QString &pdfName);
     void record(Context &context, const PdfResult &result, const QString &pdfPath);
     void onConversionFinished(int id, ConversionOutcome outcome, const QString &detail);
-    template<typename Ready>
-    void waitUntil(Context &context, Ready ready);
+    template <typename Ready> void waitUntil(Context &context, Ready ready);
 
     bool m_running = false;
     bool m_cancelled = false;

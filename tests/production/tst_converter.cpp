@@ -57,9 +57,8 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft_data()
     QTest::addColumn<bool>("pdfLeft");
     QTest::addColumn<QString>("detail");
 
-    QTest::newRow("exit 1 with a good PDF")
-        << "printf '%%PDF-1.4 fake\\n' > \"$2\"; exit 1"_ba << ConversionOutcome::Made << true
-        << QString();
+    QTest::newRow("exit 1 with a good PDF") << "printf '%%PDF-1.4 fake\\n' > \"$2\"; exit 1"_ba
+                                            << ConversionOutcome::Made << true << QString();
     QTest::newRow("exit 0 writing nothing")
         << "exit 0"_ba << ConversionOutcome::NoPdfWritten << false << QString();
     QTest::newRow("not a PDF") << "echo hello > \"$2\""_ba << ConversionOutcome::NoPdfWritten
@@ -67,9 +66,8 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft_data()
     QTest::newRow("error line kept")
         << "printf 'Loading\\r[==]\\nError: Unable to write to destination\\n' >&2; exit 1"_ba
         << ConversionOutcome::NoPdfWritten << false << u"Error: Unable to write to destination"_s;
-    QTest::newRow("crash half way")
-        << "printf '%%PDF' > \"$2\"; kill -SEGV $$"_ba << ConversionOutcome::Crashed << false
-        << QString();
+    QTest::newRow("crash half way") << "printf '%%PDF' > \"$2\"; kill -SEGV $$"_ba
+                                    << ConversionOutcome::Crashed << false << QString();
 }
 
 void ConverterTest::launcher_judgesWhatTheConverterLeft()
@@ -168,11 +166,10 @@ void ConverterTest::realConverter_pageWithAdAndArticle_readsBackWithLink()
     QString templateText;
     QVERIFY(tFile::LoadText(templateText, app.file(u"bin/template.html"_s)));
     const QString url = u"https://example.com/offer?id=42&src=pdf"_s;
-    const QString filled =
-        pagebuilder::prepareTemplate(templateText, u"Sunny Garden Offer"_s, u"Claim Your Seat"_s, url);
+    const QString filled = pagebuilder::prepareTemplate(templateText, u"Sunny Garden Offer"_s,
+                                                        u"Claim Your Seat"_s, url);
     const QString article = u"Crème brûlée costs 7 € today.\r\nThis is <b>bolder</b> than ever."_s;
-    const QString page =
-        pagebuilder::composePage(filled, pagebuilder::articleToHtml(article));
+    const QString page = pagebuilder::composePage(filled, pagebuilder::articleToHtml(article));
     const QString pagePath = app.file(u"bin/offer.html"_s);
     modUTF8::AppendFile file = modUTF8::OpenFileForAppend(pagePath);
     QVERIFY(modUTF8::WriteUTF8(file, page, false));

@@ -19,7 +19,6 @@ class PageBuilderTest : public QObject
 private slots:
     void writeUTF8_appendsExactBytes_data();
     void writeUTF8_appendsExactBytes();
-    void writeUTF8_successiveWritesFollowEachOther();
     void openForAppend_unopenablePath_isReported();
 
     void prepareTemplate_fillsInOrderExactly_data();
@@ -81,21 +80,6 @@ void PageBuilderTest::writeUTF8_appendsExactBytes()
     QCOMPARE(readBytes(path), after);
 }
 
-void PageBuilderTest::writeUTF8_successiveWritesFollowEachOther()
-{
-    TestAppFolder folder(0);
-    const QString path = folder.file(u"out.txt"_s);
-    {
-        modUTF8::AppendFile file = modUTF8::OpenFileForAppend(path);
-        QVERIFY(modUTF8::WriteUTF8(file, u"one"_s, true));
-        QVERIFY(modUTF8::WriteUTF8(file, u"two"_s, false));
-    } // closes itself
-    modUTF8::AppendFile again = modUTF8::OpenFileForAppend(path);
-    QVERIFY(modUTF8::WriteUTF8(again, u"€"_s, false));
-    QVERIFY(again.close());
-    QCOMPARE(readBytes(path), "one\r\ntwo\xE2\x82\xAC"_ba);
-}
-
 void PageBuilderTest::openForAppend_unopenablePath_isReported()
 {
     TestAppFolder folder(0);
@@ -116,9 +100,8 @@ void PageBuilderTest::prepareTemplate_fillsInOrderExactly_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("each several times")
-        << u"#ADTITLE#|#ADTITLE#|#CTATEXT#|#CTAURL#|#ADTITLE#"_s << u"T"_s << u"C"_s << u"U"_s
-        << u"T|T|C|U|T"_s;
+    QTest::newRow("each several times") << u"#ADTITLE#|#ADTITLE#|#CTATEXT#|#CTAURL#|#ADTITLE#"_s
+                                        << u"T"_s << u"C"_s << u"U"_s << u"T|T|C|U|T"_s;
     QTest::newRow("missing placeholder changes nothing")
         << u"<h1>#ADTITLE#</h1>"_s << u"T"_s << u"C"_s << u"U"_s << u"<h1>T</h1>"_s;
     QTest::newRow("small letters are no placeholder")
@@ -149,8 +132,7 @@ void PageBuilderTest::articleToHtml_turnsCarriageReturnsIntoBreaks_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("html");
-    QTest::newRow("empty line between")
-        << u"a\r\n\r\nb"_s << u"a<br><br><br><br>b"_s;
+    QTest::newRow("empty line between") << u"a\r\n\r\nb"_s << u"a<br><br><br><br>b"_s;
     QTest::newRow("lone CR") << u"a\rb"_s << u"a<br><br>b"_s;
     QTest::newRow("lone LF stays") << u"a\nb"_s << u"a\nb"_s;
     QTest::newRow("CR before CR LF") << u"a\r\r\nb"_s << u"a<br><br><br><br>b"_s;
@@ -167,13 +149,12 @@ void PageBuilderTest::articleToHtml_turnsCarriageReturnsIntoBreaks()
 
 void PageBuilderTest::composePage_templateArticlesTailWithoutSeparators()
 {
-    const QString tail =
-        u"<script src= assets/js/jquery.min.js ></script>"
-        "<script src= assets/bootstrap/js/bootstrap.min.js ></script>"
-        "<script src= https://cdnjs.cloudflare.com/ajax/libs/jquery-easing/1.4.1/"
-        "jquery.easing.min.js ></script>"
-        "<script src= assets/js/stylish-portfolio.js ></script>"
-        "</body></html>"_s;
+    const QString tail = u"<script src= assets/js/jquery.min.js ></script>"
+                         "<script src= assets/bootstrap/js/bootstrap.min.js ></script>"
+                         "<script src= https://cdnjs.cloudflare.com/ajax/libs/jquery-easing/1.4.1/"
+                         "jquery.easing.min.js ></script>"
+                         "<script src= assets/js/stylish-portfolio.js ></script>"
+                         "</body></html>"_s;
     QCOMPARE(pagebuilder::pageTail(), tail);
 
     const QString part = pagebuilder::singleRunArticlePart({u"A"_s, u"B<br><br>b"_s, u"C"_s});
@@ -306,12 +287,11 @@ void PageBuilderTest::closingMessage_listsFailuresBeforeTheQuestion()
     report.made = 3;
     report.failures = {{u"a.pdf"_s, u"the converter crashed"_s},
                        {u"b.pdf"_s, u"the article could not be read: /x/b.txt"_s}};
-    QCOMPARE(closingMessage(report),
-             u"2 of 5 PDFs could not be made:\n"
-             "a.pdf: the converter crashed\n"
-             "b.pdf: the article could not be read: /x/b.txt\n"
-             "\n"
-             "Ready. Do you want to open the output folder?"_s);
+    QCOMPARE(closingMessage(report), u"2 of 5 PDFs could not be made:\n"
+                                     "a.pdf: the converter crashed\n"
+                                     "b.pdf: the article could not be read: /x/b.txt\n"
+                                     "\n"
+                                     "Ready. Do you want to open the output folder?"_s);
 }
 
 void PageBuilderTest::removeOldPageFiles_keepsOnlyTheTemplate()
@@ -319,14 +299,15 @@ void PageBuilderTest::removeOldPageFiles_keepsOnlyTheTemplate()
     TestAppFolder app(TestAppFolder::Bin);
     const QByteArray templateBytes = "<html>#ADTITLE#";
     app.writeFile(u"bin/template.html"_s, templateBytes);
-    for (const QString &name : {u"a.html"_s, u".html"_s, u"etemplate.html"_s,
-                                u"template.html.html"_s, u"notes.txt"_s})
+    for (const QString &name :
+         {u"a.html"_s, u".html"_s, u"etemplate.html"_s, u"template.html.html"_s, u"notes.txt"_s})
         app.writeFile(u"bin/"_s + name, "x");
     QDir().mkpath(app.file(u"bin/folder.html"_s));
 
     QCOMPARE(removeOldPageFiles(app.path()), QStringList());
     QDir bin(app.file(u"bin"_s));
-    QStringList left = bin.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList left =
+        bin.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     left.sort();
     QCOMPARE(left, QStringList({u"folder.html"_s, u"notes.txt"_s, u"template.html"_s}));
     QCOMPARE(readBytes(app.file(u"bin/template.html"_s)), templateBytes);

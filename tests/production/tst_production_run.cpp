@@ -27,8 +27,8 @@ public:
     }
     void pdfFinished(int done, int count, const PdfResult &result) override
     {
-        finished << u"%1/%2 %3 %4"_s.arg(done).arg(count).arg(result.pdfName,
-                                                              result.made ? u"made"_s : u"failed"_s);
+        finished << u"%1/%2 %3 %4"_s.arg(done).arg(count).arg(
+            result.pdfName, result.made ? u"made"_s : u"failed"_s);
     }
     void keepAlive() override
     {
@@ -104,8 +104,8 @@ void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
     QCOMPARE(observer.finished.size(), 3);
     QVERIFY(observer.finished.last().startsWith(u"3/3 "_s));
     QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
-             QStringList({u"Alpha-one.html"_s, u"Gamma.html"_s, u"beta-two.html"_s,
-                          u"template.html"_s}));
+             QStringList(
+                 {u"Alpha-one.html"_s, u"Gamma.html"_s, u"beta-two.html"_s, u"template.html"_s}));
 
     const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
                                       {u"beta-two.pdf"_s, u"Bees make honey."_s},
@@ -167,10 +167,10 @@ void ProductionRunTest::single_myReport_allArticlesInOrder()
     QString templateText;
     QVERIFY(tFile::LoadText(templateText, app.file(u"bin/template.html"_s)));
     const QString expectedPage =
-        pagebuilder::prepareTemplate(templateText, input.adTitle, input.ctaText, input.ctaUrl)
-        + u"<br><br><br>Zebra opening words.<br><br>Zebra end.<br><br><br>Yak middle words."
-          "<br><br><br>Xylophone closing words."_s
-        + pagebuilder::pageTail();
+        pagebuilder::prepareTemplate(templateText, input.adTitle, input.ctaText, input.ctaUrl) +
+        u"<br><br><br>Zebra opening words.<br><br>Zebra end.<br><br><br>Yak middle words."
+        "<br><br><br>Xylophone closing words."_s +
+        pagebuilder::pageTail();
     QCOMPARE(QString::fromUtf8(readBytes(app.file(u"bin/my-report.html"_s))), expectedPage);
 
     const QString text = pdfText(app.file(u"bin/output/my-report.pdf"_s));
@@ -200,13 +200,14 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
 {
     TestAppFolder app;
     const QString log = app.file(u"conversions.log"_s);
-    app.installFakeConverter("echo \"start $2\" >> '" + log.toUtf8() + "'\n" + kCopyingConverter
-                             + "\necho \"end $2\" >> '" + log.toUtf8() + "'");
+    app.installFakeConverter("echo \"start $2\" >> '" + log.toUtf8() + "'\n" + kCopyingConverter +
+                             "\necho \"end $2\" >> '" + log.toUtf8() + "'");
     RunInput input = adInput(app);
     // Articles 3 and 4 share a page name; names A B C come round again for 4 and 5.
     input.articles = {article(app, u"1.txt"_s, "words-1"), article(app, u"2.txt"_s, "words-2"),
                       app.writeFile(u"one/same.txt"_s, "words-3"),
-                      app.writeFile(u"two/same.txt"_s, "words-4"), article(app, u"5.txt"_s, "words-5")};
+                      app.writeFile(u"two/same.txt"_s, "words-4"),
+                      article(app, u"5.txt"_s, "words-5")};
     input.useOriginalNames = false;
     input.finalNames = {u"A"_s, u"B"_s, u"C"_s};
     input.maxJobs = 3;
@@ -257,15 +258,14 @@ void ProductionRunTest::bulk_unreadableArticleOrUnwritablePage_othersStillMade()
 
     QCOMPARE(report.attempted, 4);
     QCOMPARE(report.made, 2);
-    QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
-             QStringList({u"good.pdf"_s, u"last.pdf"_s}));
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList({u"good.pdf"_s, u"last.pdf"_s}));
     QCOMPARE(report.failures.size(), 2);
     QCOMPARE(report.failures.at(0).pdfName, u"gone.pdf"_s);
     QCOMPARE(report.failures.at(1).pdfName, u"blocked.pdf"_s);
     QVERIFY(report.failures.at(1).reason.contains(app.file(u"bin/blocked.html"_s)));
     QVERIFY(closingMessage(report).startsWith(
-        u"2 of 4 PDFs could not be made:\ngone.pdf: the article could not be read: "_s + missing
-        + u"\nblocked.pdf: "_s));
+        u"2 of 4 PDFs could not be made:\ngone.pdf: the article could not be read: "_s + missing +
+        u"\nblocked.pdf: "_s));
     QCOMPARE(observer.finished.size(), 4);
 }
 
