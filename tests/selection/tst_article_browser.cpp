@@ -329,6 +329,9 @@ void ArticleBrowserTest::folderChange_updatesCountButRefreshDoesNot()
     QCOMPARE(win.browser->folder(), tree.item("sub"));
     QCOMPARE(itemsOf(win.files), QStringList{"one.txt"});
     QCOMPARE(win.found->text(), QStringLiteral("1"));
+    QTest::keyClick(win.folders, Qt::Key_Backspace);
+    QCOMPARE(win.browser->folder(), tree.path());
+    win.browser->setFolder(tree.item("sub"));
 
     win.folders->setCurrentItem(win.folders->findEntry(QDir(tree.dir.path()).dirName()));
     QTest::keyClick(win.folders, Qt::Key_Return);
