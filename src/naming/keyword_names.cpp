@@ -151,9 +151,9 @@ void KeywordNames::cmdCreateList_Click()
 {
     const QString keywordText = txtPDFKeywords->toPlainText();
     if (keywordText.isEmpty()) {
-        m_platform->messageBox(m_frame->window(), QStringLiteral("Please enter some keywords first."),
-                               QStringLiteral("Missing Info"), Platform::Buttons::Ok,
-                               Platform::Icon::Information);
+        m_platform->messageBox(
+            m_frame->window(), QStringLiteral("Please enter some keywords first."),
+            QStringLiteral("Missing Info"), Platform::Buttons::Ok, Platform::Icon::Information);
         return;
     }
     lstKeywords.clear();
@@ -181,9 +181,9 @@ void KeywordNames::applyFinalText(const QString &text)
 void KeywordNames::showInfo()
 {
     const int articles = m_articleCount ? m_articleCount() : 0;
-    lblKeywordsInfo->setText(QStringLiteral("Articles to Create: ") + QString::number(articles)
-                             + QStringLiteral("  - Filenames: ")
-                             + QString::number(lstFinalList.size()));
+    lblKeywordsInfo->setText(QStringLiteral("Articles to Create: ") + QString::number(articles) +
+                             QStringLiteral("  - Filenames: ") +
+                             QString::number(lstFinalList.size()));
 }
 
 void KeywordNames::txtFinalList_KeyUp(int keyCode, Qt::KeyboardModifiers)

@@ -123,7 +123,8 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     File1->viewport()->installEventFilter(this);
     twips::place(File1, kColumnLeft, 2670, kColumnWidth, 1380);
 
-    QLabel *found = makeLabel(QStringLiteral("Files Found:"), QStringLiteral("lblFilesFoundCaption"), page);
+    QLabel *found =
+        makeLabel(QStringLiteral("Files Found:"), QStringLiteral("lblFilesFoundCaption"), page);
     twips::place(found, kColumnLeft, 4155, 1170, 285);
     lblFilesFound = makeLabel(QStringLiteral("0"), QStringLiteral("lblFilesFound"), page);
     lblFilesFound->setAccessibleName(QStringLiteral("Files Found"));
@@ -158,7 +159,8 @@ void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
         cmdSingleMenu[i] = new QPushButton(captions[i], frame);
         cmdSingleMenu[i]->setObjectName(QStringLiteral("cmdSingleMenu_%1").arg(i));
         twips::place(cmdSingleMenu[i], kButtonLeft, tops[i], kButtonWidth, kButtonHeight);
-        connect(cmdSingleMenu[i], &QPushButton::clicked, this, [this, i] { cmdSingleMenu_Click(i); });
+        connect(cmdSingleMenu[i], &QPushButton::clicked, this,
+                [this, i] { cmdSingleMenu_Click(i); });
     }
 
     if (lstSelectedArticles->accessibleName().isEmpty())
@@ -240,8 +242,8 @@ QString ArticleBrowser::driveOf(const QString &folder) const
     for (int i = 0; i < Drive1->count(); ++i) {
         const QString root = Drive1->itemText(i);
         const QString prefix = root.endsWith(kSep) ? root : root + kSep;
-        const bool inside = folder.compare(root, kPathCase) == 0
-                            || folder.startsWith(prefix, kPathCase);
+        const bool inside =
+            folder.compare(root, kPathCase) == 0 || folder.startsWith(prefix, kPathCase);
         if (inside && root.size() > best.size())
             best = root;
     }
@@ -365,10 +367,9 @@ void ArticleBrowser::mnuOpenFolderTXT_Click()
     const QString folder = Dir1->path();
     emit openingFolder(folder);
     if (!m_platform->openFolder(folder))
-        m_platform->messageBox(m_page->window(),
-                               QStringLiteral("The folder could not be opened:\n%1").arg(folder),
-                               QStringLiteral("Error"), Platform::Buttons::Ok,
-                               Platform::Icon::Warning);
+        m_platform->messageBox(
+            m_page->window(), QStringLiteral("The folder could not be opened:\n%1").arg(folder),
+            QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
 }
 
 QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
@@ -381,7 +382,8 @@ QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
             continue;
         const QFileInfo file(url.toLocalFile());
         if (isArticleName(file.fileName()) && file.isFile())
-            items.append(articleItem(QDir::toNativeSeparators(file.absolutePath()), file.fileName()));
+            items.append(
+                articleItem(QDir::toNativeSeparators(file.absolutePath()), file.fileName()));
     }
     return items;
 }

@@ -136,6 +136,13 @@ void FolderList::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_Backspace) {
+        QDir parent(m_path);
+        if (parent.cdUp())
+            setPath(parent.absolutePath());
+        event->accept();
+        return;
+    }
     QTreeWidget::keyPressEvent(event);
 }
 

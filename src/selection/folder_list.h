@@ -3,7 +3,7 @@
 #include <QTreeWidget>
 
 // Folder chooser: the open folder's ancestors from the root down, then its subfolders.
-// A double-click or Enter on an entry opens that folder.
+// A double-click or Enter on an entry opens that folder; Backspace opens the parent.
 class FolderList : public QTreeWidget
 {
     Q_OBJECT

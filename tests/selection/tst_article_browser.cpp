@@ -1,0 +1,444 @@
+#include "article_browser.h"
+#include "folder_list.h"
+#include "frm_mass.h"
+#include "recording_platform.h"
+#include "test_app_folder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+const QString kSep = QDir::separator();
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QStringList itemsOf(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+// A real double-click: the first press selects, the second arrives as a double-click.
+void doubleClick(QWidget *widget, const QPoint &at)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+}
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("text");
+}
+
+// A folder of articles: three of them (one with an upper-case extension), a file that is
+// no article, and two subfolders.
+struct ArticleTree
+{
+    QTemporaryDir dir;
+    ArticleTree()
+    {
+        for (const char *name : {"b.txt", "A.txt", "c.TXT", "notes.md", "sub/one.txt"}) {
+            QDir().mkpath(QFileInfo(dir.filePath(name)).path());
+            touch(dir.filePath(name));
+        }
+        QDir().mkpath(dir.filePath("Sub2"));
+    }
+    QString path() const { return native(dir.path()); }
+    QString item(const QString &relative) const { return native(dir.filePath(relative)); }
+};
+
+} // namespace
+
+class ArticleBrowserTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void startUp_browsesTheWorkingFolder();
+    void addAll_appendsFileListOrderAfterExistingItems();
+    void noSelection_showsErrorAndChangesNothing_data();
+    void noSelection_showsErrorAndChangesNothing();
+    void addSelected_addsEverySelectedFileInListOrder();
+    void removeSelected_removesThatItemOnly();
+    void articleItem_collapsesDoubledSeparators_data();
+    void articleItem_collapsesDoubledSeparators();
+    void folderChange_updatesCountButRefreshDoesNot();
+    void drive1_switchesAndPassesOverUnopenableDrives();
+    void optionsMenu_itemsOpenFolderAndRandomContent();
+    void drop_addsTxtFilesOnly();
+
+private:
+    // The window on a folder; the parts of page 0 the tests drive.
+    struct Window
+    {
+        TestAppFolder app{TestAppFolder::Bin};
+        std::unique_ptr<frmMass> w;
+        ArticleBrowser *browser = nullptr;
+        QListWidget *files = nullptr;
+        QListWidget *selected = nullptr;
+        FolderList *folders = nullptr;
+        QLabel *found = nullptr;
+
+        Window(RecordingPlatform *platform, const QString &folder = {})
+        {
+            w = std::make_unique<frmMass>(app.path(), platform);
+            browser = w->articleBrowser();
+            files = w->findChild<QListWidget *>("File1");
+            selected = w->findChild<QListWidget *>("lstSelectedArticles");
+            folders = w->findChild<FolderList *>("Dir1");
+            found = w->findChild<QLabel *>("lblFilesFound");
+            if (!folder.isEmpty())
+                browser->setFolder(folder);
+        }
+        QPushButton *button(int index) const
+        {
+            return w->findChild<QPushButton *>(QStringLiteral("cmdSingleMenu_%1").arg(index));
+        }
+    };
+
+    std::unique_ptr<RecordingPlatform> platform;
+};
+
+void ArticleBrowserTest::init()
+{
+    platform = std::make_unique<RecordingPlatform>();
+}
+
+void ArticleBrowserTest::startUp_browsesTheWorkingFolder()
+{
+    ArticleTree tree;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(tree.path());
+    Window win(platform.get());
+    QDir::setCurrent(before);
+
+    QCOMPARE(win.browser->folder(), tree.path());
+    QCOMPARE(win.folders->path(), tree.path());
+    // Case-insensitive order and pattern; other files and folders are not listed.
+    QCOMPARE(itemsOf(win.files), (QStringList{"A.txt", "b.txt", "c.TXT"}));
+    QCOMPARE(win.found->text(), QStringLiteral("3"));
+    QVERIFY(win.selected->count() == 0);
+}
+
+void ArticleBrowserTest::addAll_appendsFileListOrderAfterExistingItems()
+{
+    ArticleTree tree;
+    Window win(platform.get(), tree.item("sub"));
+    QTest::mouseClick(win.button(0), Qt::LeftButton);
+    QCOMPARE(win.browser->selectedArticles(), QStringList{tree.item("sub/one.txt")});
+
+    win.browser->setFolder(tree.path());
+    QTest::mouseClick(win.button(0), Qt::LeftButton);
+    QTest::mouseClick(win.button(0), Qt::LeftButton);
+    const QStringList once = {tree.item("A.txt"), tree.item("b.txt"), tree.item("c.TXT")};
+    QCOMPARE(win.browser->selectedArticles(), QStringList{tree.item("sub/one.txt")} + once + once);
+    QCOMPARE(itemsOf(win.selected), win.browser->selectedArticles());
+    // The file list's selection rests on its last entry.
+    QCOMPARE(win.files->currentRow(), 2);
+    QCOMPARE(win.files->selectedItems().size(), 1);
+    QVERIFY(win.files->item(2)->isSelected());
+
+    // An empty folder adds nothing and says nothing.
+    win.browser->setFolder(tree.item("Sub2"));
+    QTest::mouseClick(win.button(0), Qt::LeftButton);
+    QCOMPARE(win.selected->count(), 7);
+    QVERIFY(platform->messages.isEmpty());
+
+    QTest::mouseClick(win.button(1), Qt::LeftButton);
+    QCOMPARE(win.selected->count(), 0);
+}
+
+enum class Gesture { AddButton, RemoveButton, FileDoubleClick, ListDoubleClick };
+Q_DECLARE_METATYPE(Gesture)
+
+void ArticleBrowserTest::noSelection_showsErrorAndChangesNothing_data()
+{
+    QTest::addColumn<Gesture>("gesture");
+    QTest::addColumn<QString>("folder"); // relative to the tree
+    QTest::addColumn<bool>("listFilled");
+
+    QTest::newRow("add, empty folder") << Gesture::AddButton << "Sub2" << false;
+    QTest::newRow("add, nothing selected") << Gesture::AddButton << "" << true;
+    QTest::newRow("double-click empty file area") << Gesture::FileDoubleClick << "" << true;
+    QTest::newRow("remove, empty list") << Gesture::RemoveButton << "" << false;
+    QTest::newRow("remove, nothing selected") << Gesture::RemoveButton << "" << true;
+    QTest::newRow("double-click empty list area") << Gesture::ListDoubleClick << "" << true;
+}
+
+void ArticleBrowserTest::noSelection_showsErrorAndChangesNothing()
+{
+    QFETCH(Gesture, gesture);
+    QFETCH(QString, folder);
+    QFETCH(bool, listFilled);
+
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+    if (listFilled)
+        win.browser->cmdSingleMenu_Click(0);
+    win.browser->setFolder(tree.item(folder));
+    win.files->clearSelection();
+    win.selected->clearSelection();
+    const QStringList before = win.browser->selectedArticles();
+    const QStringList filesBefore = itemsOf(win.files);
+
+    // Below the last entry of each list lies empty space.
+    const QPoint emptySpot(5, win.files->viewport()->height() - 3);
+    switch (gesture) {
+    case Gesture::AddButton:
+        QTest::mouseClick(win.button(2), Qt::LeftButton);
+        break;
+    case Gesture::RemoveButton:
+        QTest::mouseClick(win.button(3), Qt::LeftButton);
+        break;
+    case Gesture::FileDoubleClick:
+        doubleClick(win.files->viewport(), emptySpot);
+        break;
+    case Gesture::ListDoubleClick:
+        doubleClick(win.selected->viewport(), QPoint(5, win.selected->viewport()->height() - 3));
+        break;
+    }
+
+    QCOMPARE(platform->messages.size(), 1);
+    const RecordingPlatform::Message &message = platform->messages.first();
+    QCOMPARE(message.text, QStringLiteral("Please select a file first."));
+    QCOMPARE(message.title, QStringLiteral("Error"));
+    QCOMPARE(message.icon, Platform::Icon::Information);
+    QCOMPARE(message.buttons, Platform::Buttons::Ok);
+    QCOMPARE(win.browser->selectedArticles(), before);
+    QCOMPARE(itemsOf(win.files), filesBefore);
+}
+
+void ArticleBrowserTest::addSelected_addsEverySelectedFileInListOrder()
+{
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+
+    // Picked last-to-first, added in list order.
+    win.files->item(2)->setSelected(true);
+    win.files->item(0)->setSelected(true);
+    QTest::mouseClick(win.button(2), Qt::LeftButton);
+    QCOMPARE(win.browser->selectedArticles(),
+             (QStringList{tree.item("A.txt"), tree.item("c.TXT")}));
+
+    // One file, twice: two equal items.
+    win.files->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+    QTest::mouseClick(win.button(2), Qt::LeftButton);
+    QTest::mouseClick(win.button(2), Qt::LeftButton);
+    QCOMPARE(win.browser->selectedArticles().mid(2),
+             (QStringList{tree.item("b.txt"), tree.item("b.txt")}));
+
+    // A double-click on a file adds that file.
+    const QRect cRect = win.files->visualItemRect(win.files->item(2));
+    doubleClick(win.files->viewport(), cRect.center());
+    QCOMPARE(win.browser->selectedArticles().size(), 5);
+    QCOMPARE(win.browser->selectedArticles().last(), tree.item("c.TXT"));
+    QVERIFY(platform->messages.isEmpty());
+}
+
+void ArticleBrowserTest::removeSelected_removesThatItemOnly()
+{
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+    win.browser->cmdSingleMenu_Click(0);
+
+    win.selected->setCurrentRow(1);
+    QTest::mouseClick(win.button(3), Qt::LeftButton);
+    QCOMPARE(win.browser->selectedArticles(),
+             (QStringList{tree.item("A.txt"), tree.item("c.TXT")}));
+    // The removed item leaves no selection behind: a second press asks for one.
+    QTest::mouseClick(win.button(3), Qt::LeftButton);
+    QCOMPARE(win.selected->count(), 2);
+    QCOMPARE(platform->messages.size(), 1);
+
+    const QRect first = win.selected->visualItemRect(win.selected->item(0));
+    doubleClick(win.selected->viewport(), first.center());
+    QCOMPARE(win.browser->selectedArticles(), QStringList{tree.item("c.TXT")});
+    QCOMPARE(platform->messages.size(), 1);
+}
+
+void ArticleBrowserTest::articleItem_collapsesDoubledSeparators_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("item");
+
+    const auto n = [](const char *path) { return QString::fromUtf8(path).replace(u'/', kSep); };
+    QTest::newRow("root folder") << n("/") << "a.txt" << n("/a.txt");
+    QTest::newRow("plain folder") << n("/data") << "a.txt" << n("/data/a.txt");
+    QTest::newRow("trailing separator") << n("/data/") << "a b.txt" << n("/data/a b.txt");
+    QTest::newRow("leading pair and inner pairs")
+        << n("//srv//share") << "x.txt" << n("/srv/share/x.txt");
+}
+
+void ArticleBrowserTest::articleItem_collapsesDoubledSeparators()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, file);
+    QFETCH(QString, item);
+    QCOMPARE(ArticleBrowser::articleItem(folder, file), item);
+}
+
+void ArticleBrowserTest::folderChange_updatesCountButRefreshDoesNot()
+{
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+    QCOMPARE(win.found->text(), QStringLiteral("3"));
+
+    touch(tree.dir.filePath("d.txt"));
+    win.browser->refreshFiles();
+    QCOMPARE(win.files->count(), 4);
+    QCOMPARE(win.found->text(), QStringLiteral("3"));
+
+    // Subfolders sorted case-insensitively under the open folder.
+    QTreeWidgetItem *open = win.folders->currentItem();
+    QCOMPARE(FolderList::folderOf(open), tree.path());
+    QCOMPARE(open->childCount(), 2);
+    QCOMPARE(open->child(0)->text(0), QStringLiteral("sub"));
+    QCOMPARE(open->child(1)->text(0), QStringLiteral("Sub2"));
+
+    // Into a subfolder by double-click, back up by Enter on the parent's entry.
+    QTreeWidgetItem *sub = open->child(0);
+    win.folders->scrollToItem(sub);
+    doubleClick(win.folders->viewport(), win.folders->visualItemRect(sub).center());
+    QCOMPARE(win.browser->folder(), tree.item("sub"));
+    QCOMPARE(itemsOf(win.files), QStringList{"one.txt"});
+    QCOMPARE(win.found->text(), QStringLiteral("1"));
+    QTest::keyClick(win.folders, Qt::Key_Backspace);
+    QCOMPARE(win.browser->folder(), tree.path());
+    win.browser->setFolder(tree.item("sub"));
+
+    win.folders->setCurrentItem(win.folders->findEntry(QDir(tree.dir.path()).dirName()));
+    QTest::keyClick(win.folders, Qt::Key_Return);
+    QCOMPARE(win.browser->folder(), tree.path());
+    QCOMPARE(win.found->text(), QStringLiteral("4"));
+    QVERIFY(platform->messages.isEmpty());
+}
+
+void ArticleBrowserTest::drive1_switchesAndPassesOverUnopenableDrives()
+{
+    ArticleTree driveA;
+    ArticleTree elsewhere;
+    const QString root = native(QDir::rootPath());
+    const QString missing = native(QStringLiteral("/no/such/volume"));
+    platform->driveList = {root, driveA.path(), missing};
+    Window win(platform.get(), elsewhere.item("sub"));
+    auto *drives = win.w->findChild<QComboBox *>("Drive1");
+    QCOMPARE(drives->count(), 3);
+    QCOMPARE(drives->currentText(), root); // the drive holding the folder
+
+    drives->setCurrentIndex(1);
+    QCOMPARE(win.browser->folder(), driveA.path());
+    QCOMPARE(win.found->text(), QStringLiteral("3"));
+    win.browser->setFolder(driveA.item("sub"));
+    QCOMPARE(drives->currentIndex(), 1);
+
+    drives->setCurrentIndex(2);
+    QCOMPARE(drives->currentText(), missing);
+    QCOMPARE(win.browser->folder(), driveA.item("sub"));
+    QCOMPARE(itemsOf(win.files), QStringList{"one.txt"});
+    QVERIFY(platform->messages.isEmpty());
+
+    // Each drive comes back on the folder last opened there.
+    drives->setCurrentIndex(0);
+    QCOMPARE(win.browser->folder(), elsewhere.item("sub"));
+    drives->setCurrentIndex(1);
+    QCOMPARE(win.browser->folder(), driveA.item("sub"));
+}
+
+void ArticleBrowserTest::optionsMenu_itemsOpenFolderAndRandomContent()
+{
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+    auto *menu = win.w->findChild<QMenu *>("mnuFileOptions");
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->text());
+    QCOMPARE(texts, (QStringList{"Open Folder", "Open Random Content Creator", "Exit"}));
+
+    // Options pops the menu up.
+    QWidget *popup = nullptr;
+    QTimer::singleShot(0, menu, [&] {
+        popup = QApplication::activePopupWidget();
+        menu->close();
+    });
+    QTest::mouseClick(win.w->findChild<QPushButton *>("cmdArticlesTools"), Qt::LeftButton);
+    QCOMPARE(popup, menu);
+
+    const QString sFolderBefore = win.w->sFolder;
+    menu->findChild<QAction *>("mnuExitTXT")->trigger();
+    QCOMPARE(win.w->sFolder, sFolderBefore);
+    QVERIFY(platform->openedFolders.isEmpty());
+
+    menu->findChild<QAction *>("mnuOpenFolderTXT")->trigger();
+    QCOMPARE(platform->openedFolders, QStringList{tree.path()});
+    QCOMPARE(win.w->sFolder, tree.path());
+    QVERIFY(platform->messages.isEmpty());
+
+    auto *random = menu->findChild<QAction *>("mnuDummy");
+    QSignalSpy requested(win.browser, &ArticleBrowser::randomContentRequested);
+    QVERIFY(!random->isEnabled());
+    random->trigger();
+    QCOMPARE(requested.size(), 0);
+    win.browser->setRandomContentEnabled(true);
+    random->trigger();
+    QCOMPARE(requested.size(), 1);
+}
+
+void ArticleBrowserTest::drop_addsTxtFilesOnly()
+{
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+    QWidget *target = win.selected->viewport();
+    const QPoint at = target->rect().center();
+
+    const auto dropUrls = [&](const QList<QUrl> &urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &drop);
+        return enter.isAccepted();
+    };
+
+    QVERIFY(dropUrls({QUrl::fromLocalFile(tree.dir.filePath("c.TXT")),
+                      QUrl::fromLocalFile(tree.dir.filePath("notes.md")),
+                      QUrl(QStringLiteral("https://example.com/remote.txt")),
+                      QUrl::fromLocalFile(tree.dir.filePath("sub/one.txt"))}));
+    QCOMPARE(win.browser->selectedArticles(),
+             (QStringList{tree.item("c.TXT"), tree.item("sub/one.txt")}));
+
+    QVERIFY(!dropUrls({QUrl::fromLocalFile(tree.dir.filePath("notes.md"))}));
+    QCOMPARE(win.selected->count(), 2);
+}
+
+QTEST_MAIN(ArticleBrowserTest)
+#include "tst_article_browser.moc"
