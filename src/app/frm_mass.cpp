@@ -300,13 +300,13 @@ void frmMass::buildModeOptions()
 {
     static const std::array<QString, 2> captions = {QStringLiteral("Single PDF Creation"),
                                                     QStringLiteral("Bulk PDF Creation")};
-    static const std::array<float, 2> tops = {5500, 5850};
+    static const std::array<float, 2> lefts = {5025, 7905};
     for (int i = 0; i < 2; ++i) {
         optCreationMode[i] = new QRadioButton(captions[i], frPage[0]);
         optCreationMode[i]->setObjectName(QStringLiteral("optCreationMode_%1").arg(i));
         optCreationMode[i]->setAccessibleName(captions[i]);
         optCreationMode[i]->hide(); // start-up shows them
-        twips::place(optCreationMode[i], 315, tops[i], 4200, 330);
+        twips::place(optCreationMode[i], lefts[i], 570, 2760, 330);
         connect(optCreationMode[i], &QRadioButton::clicked, this,
                 [this, i] { optCreationMode_Click(i); });
     }
@@ -317,7 +317,7 @@ void frmMass::buildModeOptions()
         frSinglePDFCreation);
     lblPDFContentHeadline->setObjectName(QStringLiteral("lblPDFContentHeadline"));
     lblPDFContentHeadline->setBuddy(lstSelectedArticles);
-    twips::place(lblPDFContentHeadline, 3870, 700, 8655, 360);
+    twips::place(lblPDFContentHeadline, 3870, 690, 8655, 330);
 }
 
 void frmMass::optCreationMode_Click(int index)
