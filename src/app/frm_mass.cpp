@@ -1,9 +1,8 @@
 #include "frm_mass.h"
 
-#include "converter.h"
+#include "article_browser.h"
 #include "create_checks.h"
 #include "frm_rc.h"
-#include "article_browser.h"
 #include "keyword_names.h"
 #include "mod_general.h"
 #include "t_frame.h"
@@ -389,7 +388,6 @@ void frmMass::cmdCreate_Click()
     }
 
     // Old page files would be appended to, so a run must not start while one is stuck.
-    refreshFileHTMLS();
     const QStringList stuck = removeOldPageFiles(m_appFolder);
     if (!stuck.isEmpty()) {
         showMessage(QStringLiteral("These page files from an earlier run could not be removed "
@@ -399,7 +397,6 @@ void frmMass::cmdCreate_Click()
                     QStringLiteral("Error"));
         return;
     }
-    refreshFileHTMLS();
 
     if (optCreationMode[0]->isChecked())
         CreateSinglePDF();
@@ -566,7 +563,6 @@ void frmMass::Form_Load()
     if (!modGeneral::FileOrFolderExists(sFolder, true))
         QDir().mkdir(sFolder); // one level only: no bin, no output folder
 
-    refreshFileHTMLS();
     m_articleBrowser->UpdateFilesFound();
     applyLayout();
     ShowPage(0);
@@ -576,13 +572,6 @@ QString frmMass::outputFolderFor(const QString &appFolder)
 {
     const QString folder = appFolder + kSep + QStringLiteral("bin") + kSep + QStringLiteral("output");
     return modGeneral::ReplaceAll(folder, kSep + kSep, kSep, 0);
-}
-
-void frmMass::refreshFileHTMLS()
-{
-    const QDir bin(m_appFolder + kSep + QStringLiteral("bin"));
-    fileHTMLS = bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden,
-                              QDir::Name | QDir::IgnoreCase);
 }
 
 void frmMass::ShowPage(int index)

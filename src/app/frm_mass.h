@@ -76,9 +76,6 @@ public:
     bool isRunning() const;
     const MainLayout &layoutTwips() const { return m_layout; }
 
-    // Hidden list of the bin folder's *.html files, as last refreshed.
-    QStringList fileHTMLS;
-
     // Page 0's article browser and page 2's keyword names.
     ArticleBrowser *articleBrowser() const { return m_articleBrowser; }
     KeywordNames *keywordNames() const { return m_keywordNames; }
@@ -101,7 +98,6 @@ private:
     void closingPrompt(const RunReport &report);
     void buildSelectionAndNaming();
     void Form_Load();
-    void refreshFileHTMLS();
     void applyLayout();
 
     QString m_appFolder;
