@@ -164,9 +164,8 @@ struct Command
         if (parser.isSet(common.appDir)) {
             const QString given = parser.value(common.appDir);
             if (!QFileInfo(given).isDir())
-                return badInput(name,
-                                QStringLiteral("the application folder does not exist: %1")
-                                    .arg(given));
+                return badInput(
+                    name, QStringLiteral("the application folder does not exist: %1").arg(given));
             appFolder = nativeAbsolute(given);
         } else {
             appFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
@@ -273,8 +272,8 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
     } else if (input.adTitle.isEmpty() || input.ctaText.isEmpty() || input.ctaUrl.isEmpty()) {
         QStringList missing;
         for (const auto &[value, option] :
-             {std::pair{input.adTitle, &options.adTitle}, std::pair{input.ctaText, &options.ctaText},
-              std::pair{input.ctaUrl, &options.ctaUrl}})
+             {std::pair{input.adTitle, &options.adTitle},
+              std::pair{input.ctaText, &options.ctaText}, std::pair{input.ctaUrl, &options.ctaUrl}})
             if (value.isEmpty())
                 missing << QStringLiteral("--") + option->names().constFirst();
         hint = QStringLiteral("Missing or empty: %1").arg(missing.join(QStringLiteral(", ")));
@@ -293,8 +292,8 @@ int runPdfs(const Command &command, const RunInput &input, bool bulk)
     const QString binFolder = input.appFolder + kSep + QStringLiteral("bin");
     // Two runs on one application folder would remove each other's page files.
     QLockFile lock(binFolder + kSep + QStringLiteral(".paperwake-cli.lock"));
-    if (QFileInfo(binFolder).isDir() && !lock.tryLock(0)
-        && lock.error() == QLockFile::LockFailedError)
+    if (QFileInfo(binFolder).isDir() && !lock.tryLock(0) &&
+        lock.error() == QLockFile::LockFailedError)
         return command.problem(
             QStringLiteral("another run is using the application folder %1").arg(input.appFolder));
 
@@ -425,8 +424,7 @@ int singleCommand(const QStringList &arguments)
 
 int namesCommand(const QStringList &arguments)
 {
-    Command command(QStringLiteral("names"),
-                    QStringLiteral("--keywords FILE [--patterns FILE]"),
+    Command command(QStringLiteral("names"), QStringLiteral("--keywords FILE [--patterns FILE]"),
                     QStringLiteral("Prints every name pattern combined with every keyword, one "
                                    "name per line, as the window's Combine Keywords builds its "
                                    "final list: \"names ... > list.txt\" feeds \"bulk --names "
@@ -464,8 +462,8 @@ int namesCommand(const QStringList &arguments)
     if (patternsGiven)
         patternFile = command.parser.value(patterns);
     QStringList patternList;
-    if ((patternsGiven || tTools::FileExists(patternFile, false))
-        && !tFile::LoadList(patternList, patternFile))
+    if ((patternsGiven || tTools::FileExists(patternFile, false)) &&
+        !tFile::LoadList(patternList, patternFile))
         return command.problem(
             QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
     if (patternList.isEmpty())

@@ -62,7 +62,7 @@ CliResult runCli(const QStringList &arguments,
 
 QStringList adOptions(const TestAppFolder &app)
 {
-    return {u"--app-dir"_s,  app.path(),          u"--ad-title"_s, u"Sunny Garden Offer"_s,
+    return {u"--app-dir"_s,  app.path(),           u"--ad-title"_s, u"Sunny Garden Offer"_s,
             u"--cta-text"_s, u"Claim Your Seat"_s, u"--cta-url"_s,  u"https://example.com/offer"_s};
 }
 
@@ -128,14 +128,15 @@ void PaperwakeCliTest::bulk_folderOfThree_eachPdfHasTheAdAndItsArticle()
         runCli(QStringList{u"bulk"_s} << adOptions(app) << app.file(u"articles"_s));
     QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
     const QString output = app.file(u"bin/output/"_s);
-    QCOMPARE(sorted(lines(run.out)), QStringList({output + u"Alpha-one.pdf"_s,
-                                                  output + u"Gamma.pdf"_s,
-                                                  output + u"beta-two.pdf"_s}));
+    QCOMPARE(sorted(lines(run.out)),
+             QStringList({output + u"Alpha-one.pdf"_s, output + u"Gamma.pdf"_s,
+                          output + u"beta-two.pdf"_s}));
     const QStringList progress = lines(run.err);
     QCOMPARE(progress.size(), 4);
     for (int i = 0; i < 3; ++i)
         QVERIFY2(progress.at(i).startsWith(u"[%1/3] "_s.arg(i + 1)), qPrintable(run.err));
-    QVERIFY2(progress.last().startsWith(u"3 made, 0 failed, "_s) && progress.last().endsWith(u" s"_s),
+    QVERIFY2(progress.last().startsWith(u"3 made, 0 failed, "_s) &&
+                 progress.last().endsWith(u" s"_s),
              qPrintable(run.err));
 
     const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
@@ -167,8 +168,8 @@ void PaperwakeCliTest::bulk_namesFromNamesCommand_usedInTurnInFolderOrder()
     QCOMPARE(names.exitCode, 0);
     QCOMPARE(names.out, u"best dog food\nbest cat  toys\ndog food\ncat  toys\n"_s);
     // Three of the four names, so they come round again for the fourth and fifth article.
-    const QString list = app.writeFile(
-        u"list.txt"_s, lines(names.out).mid(0, 3).join(u'\n').toUtf8() + "\n");
+    const QString list =
+        app.writeFile(u"list.txt"_s, lines(names.out).mid(0, 3).join(u'\n').toUtf8() + "\n");
 
     const CliResult run = runCli(QStringList{u"bulk"_s, u"--jobs"_s, u"1"_s, u"--names"_s, list}
                                  << adOptions(app) << app.file(u"articles"_s));
@@ -219,17 +220,16 @@ void PaperwakeCliTest::bulk_converterWritesNothing_exitOneAndFailureNamed()
     const QString good = app.writeFile(u"articles/good.txt"_s, "Fine words.");
     const QString broken = app.writeFile(u"articles/broken.txt"_s, "Lost words.");
 
-    const CliResult run =
-        runCli(QStringList{u"bulk"_s} << adOptions(app) << good << broken);
+    const CliResult run = runCli(QStringList{u"bulk"_s} << adOptions(app) << good << broken);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, app.file(u"bin/output/good.pdf"_s) + u'\n');
     const QStringList err = lines(run.err);
-    QVERIFY2(std::any_of(err.cbegin(), err.cend(),
-                         [](const QString &line) {
-                             return line.endsWith(u"/2] broken.pdf (failed)"_s);
-                         }),
+    QVERIFY2(std::any_of(
+                 err.cbegin(), err.cend(),
+                 [](const QString &line) { return line.endsWith(u"/2] broken.pdf (failed)"_s); }),
              qPrintable(run.err));
-    QVERIFY2(err.contains(u"not made: broken.pdf: the converter wrote no PDF"_s), qPrintable(run.err));
+    QVERIFY2(err.contains(u"not made: broken.pdf: the converter wrote no PDF"_s),
+             qPrintable(run.err));
     QVERIFY2(err.last().startsWith(u"1 made, 1 failed, "_s), qPrintable(run.err));
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList{u"good.pdf"_s});
 }
@@ -239,8 +239,9 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
     QTest::addColumn<QStringList>("arguments"); // after "bulk"/"single" and the ad options
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no --ad-title") << QStringList{u"bulk"_s, u"-"_s, u"@articles"_s}
-                                   << u"Please enter your Ad details.\nMissing or empty: --ad-title"_s;
+    QTest::newRow("no --ad-title")
+        << QStringList{u"bulk"_s, u"-"_s, u"@articles"_s}
+        << u"Please enter your Ad details.\nMissing or empty: --ad-title"_s;
     QTest::newRow("empty --cta-url")
         << QStringList{u"bulk"_s, u"--cta-url="_s, u"@articles"_s}
         << u"Please enter your Ad details.\nMissing or empty: --cta-url"_s;
@@ -249,9 +250,8 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("articles before the ad: first check wins")
         << QStringList{u"single"_s, u"-"_s, u"--name"_s, u"x"_s}
         << u"Please select one or more articles first."_s;
-    QTest::newRow("single without --name")
-        << QStringList{u"single"_s, u"@articles"_s}
-        << u"Please enter a filename for your PDF file."_s;
+    QTest::newRow("single without --name") << QStringList{u"single"_s, u"@articles"_s}
+                                           << u"Please enter a filename for your PDF file."_s;
     QTest::newRow("unsafe --name with a separator")
         << QStringList{u"single"_s, u"--name"_s, u"../escape"_s, u"@articles"_s}
         << u"A filename cannot contain these characters: /"_s;
@@ -263,8 +263,8 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("missing names file")
         << QStringList{u"bulk"_s, u"--names"_s, u"@missing"_s, u"@articles"_s}
         << u"the names file could not be read"_s;
-    QTest::newRow("missing article") << QStringList{u"bulk"_s, u"@missing"_s}
-                                     << u"no such article file or folder"_s;
+    QTest::newRow("missing article")
+        << QStringList{u"bulk"_s, u"@missing"_s} << u"no such article file or folder"_s;
     QTest::newRow("--jobs 0") << QStringList{u"bulk"_s, u"--jobs"_s, u"0"_s, u"@articles"_s}
                               << u"--jobs needs a whole number from 1 up"_s;
     QTest::newRow("--out is a file")
@@ -319,13 +319,13 @@ void PaperwakeCliTest::names_patternsTimesKeywords_data()
     QTest::addColumn<QString>("err");
 
     QTest::newRow("pattern-major, as the window")
-        << QByteArray("#KEYWORD#\r\nbest #KEYWORD# tips\r\n") << QByteArray("dog\r\ncat")
-        << 0 << u"dog\ncat\nbest dog tips\nbest cat tips\n"_s << QString();
+        << QByteArray("#KEYWORD#\r\nbest #KEYWORD# tips\r\n") << QByteArray("dog\r\ncat") << 0
+        << u"dog\ncat\nbest dog tips\nbest cat tips\n"_s << QString();
     QTest::newRow("placeholder twice, blank keyword lines skipped, space kept")
         << QByteArray("#KEYWORD# vs #KEYWORD#") << QByteArray("a\n\n \n") << 0
         << u"a vs a\n  vs  \n"_s << QString();
-    QTest::newRow("no pattern file: no names") << QByteArray() << QByteArray("dog") << 0
-                                               << QString() << u"no name patterns in"_s;
+    QTest::newRow("no pattern file: no names")
+        << QByteArray() << QByteArray("dog") << 0 << QString() << u"no name patterns in"_s;
     QTest::newRow("empty keywords file") << QByteArray("#KEYWORD#") << QByteArray("") << 2
                                          << QString() << u"Please enter some keywords first."_s;
     QTest::newRow("line breaks only: no keywords, no names")
@@ -370,9 +370,8 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
         [&](QProcess &process) {
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pidFile), 10000);
             // A second run would remove the first one's page files.
-            const CliResult second =
-                runCli(QStringList{u"single"_s, u"--name"_s, u"x"_s}
-                       << adOptions(app) << app.file(u"articles/1.txt"_s));
+            const CliResult second = runCli(QStringList{u"single"_s, u"--name"_s, u"x"_s}
+                                            << adOptions(app) << app.file(u"articles/1.txt"_s));
             QCOMPARE(second.exitCode, 2);
             QVERIFY2(second.err.contains(u"another run is using the application folder"_s),
                      qPrintable(second.err));
@@ -380,7 +379,8 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
             ::kill(pid_t(process.processId()), SIGINT);
         });
     QCOMPARE(run.exitCode, 128 + SIGINT);
-    QVERIFY2(lines(run.err).last().contains(u"stopped with 2 of 3 not begun"_s), qPrintable(run.err));
+    QVERIFY2(lines(run.err).last().contains(u"stopped with 2 of 3 not begun"_s),
+             qPrintable(run.err));
     QCOMPARE(sorted(QDir(app.file(u"bin/output"_s)).entryList({u"*.pdf"_s}, QDir::Files)),
              QStringList());
     const QString pid = QString::fromUtf8(readBytes(pidFile)).trimmed();
@@ -395,8 +395,8 @@ void PaperwakeCliTest::help_eachCommandShowsItsOwnUsage_data()
     QTest::addColumn<QString>("usage");
     QTest::addColumn<QString>("mentions");
 
-    QTest::newRow("general") << QStringList{u"--help"_s}
-                             << u"Usage: paperwake-cli COMMAND"_s << u"Exit status:"_s;
+    QTest::newRow("general") << QStringList{u"--help"_s} << u"Usage: paperwake-cli COMMAND"_s
+                             << u"Exit status:"_s;
     QTest::newRow("bulk") << QStringList{u"bulk"_s, u"--help"_s}
                           << u"Usage: paperwake-cli bulk --ad-title"_s << u"--jobs <N>"_s;
     // Help wins over options that would be wrong.
