@@ -1,5 +1,8 @@
 #include "converter.h"
 
+#include <filesystem>
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -91,13 +94,6 @@ bool writtenSince(const QString &pdfPath, const QDateTime &since)
     return info.isFile() && info.lastModified().toUTC() >= wholeSecond(since);
 }
 
-// A PDF this conversion began but did not complete must not look like a result.
-void removeUnfinished(const QString &pdfPath, const QDateTime &since)
-{
-    if (writtenSince(pdfPath, since))
-        QFile::remove(pdfPath);
-}
-
 } // namespace
 
 ConversionLauncher::ConversionLauncher(const QString &converter, QObject *parent)
@@ -115,12 +111,19 @@ ConversionLauncher::~ConversionLauncher()
 int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
 {
     const int id = m_nextId++;
-    // An old PDF of this name must not pass for the result of this conversion.
-    QFile::remove(pdfPath);
+    // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
+    // stays until a good one replaces it, and never passes for this conversion's result.
+    const QFileInfo target(pdfPath);
+    const QString partialPath = target.dir().filePath(
+        QStringLiteral(".%1.%2-%3.part.pdf")
+            .arg(target.fileName())
+            .arg(QCoreApplication::applicationPid())
+            .arg(id));
+    QFile::remove(partialPath);
 
     auto *process = new QProcess(this);
     process->setProgram(m_converter);
-    process->setArguments({pagePath, pdfPath});
+    process->setArguments({pagePath, partialPath});
     process->setStandardOutputFile(QProcess::nullDevice());
     auto *timer = new QTimer(process);
     timer->setSingleShot(true);
@@ -152,6 +155,7 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     job.process = process;
     job.timer = timer;
     job.pdfPath = pdfPath;
+    job.partialPath = partialPath;
     job.startedAt = QDateTime::currentDateTimeUtc();
     m_jobs.insert(id, job);
     process->start();
@@ -191,15 +195,26 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
         outcome = ConversionOutcome::TimedOut;
     else if (exitStatus == QProcess::CrashExit)
         outcome = ConversionOutcome::Crashed;
-    else if (pdfWrittenSince(job.pdfPath, job.startedAt))
+    else if (pdfWrittenSince(job.partialPath, job.startedAt))
         outcome = ConversionOutcome::Made;
     else
         outcome = ConversionOutcome::NoPdfWritten;
 
-    if (outcome != ConversionOutcome::Made)
-        removeUnfinished(job.pdfPath, job.startedAt);
-    finish(id, outcome,
-           outcome == ConversionOutcome::Made ? QString() : lastErrorLine(job.errorTail));
+    QString detail;
+    if (outcome == ConversionOutcome::Made) {
+        std::error_code error;
+        std::filesystem::rename(job.partialPath.toStdU16String(), job.pdfPath.toStdU16String(),
+                                error);
+        if (error) {
+            outcome = ConversionOutcome::NoPdfWritten;
+            detail = QStringLiteral("the PDF could not be put in place: %1")
+                         .arg(QString::fromStdString(error.message()));
+        }
+    } else {
+        detail = lastErrorLine(job.errorTail);
+    }
+    QFile::remove(job.partialPath);
+    finish(id, outcome, detail);
 }
 
 void ConversionLauncher::finish(int id, ConversionOutcome outcome, const QString &detail)
@@ -219,15 +234,14 @@ void ConversionLauncher::stopAll()
         // gone by the time the process has ended.
         process->setParent(nullptr);
         // The process dies a moment after kill(); whatever it wrote until then goes too.
-        const QString pdfPath = job.pdfPath;
-        const QDateTime since = job.startedAt;
-        connect(process, &QProcess::finished, process, [process, pdfPath, since] {
-            removeUnfinished(pdfPath, since);
+        const QString partialPath = job.partialPath;
+        connect(process, &QProcess::finished, process, [process, partialPath] {
+            QFile::remove(partialPath);
             process->deleteLater();
         });
         connect(process, &QProcess::errorOccurred, process, &QObject::deleteLater);
         process->kill();
-        removeUnfinished(pdfPath, since);
+        QFile::remove(partialPath);
         finish(it.key(), ConversionOutcome::Stopped, {});
     }
 }

@@ -54,7 +54,7 @@ public:
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     std::chrono::milliseconds timeout() const { return m_timeout; }
 
-    // Removes an old PDF at pdfPath, starts the converter on the page and returns the id that
+    // Starts the converter on the page and returns the id that
     // finished() will carry. Never reports synchronously.
     int start(const QString &pagePath, const QString &pdfPath);
     int runningCount() const { return int(m_jobs.size()); }
@@ -71,6 +71,7 @@ private:
         QProcess *process = nullptr;
         QTimer *timer = nullptr;
         QString pdfPath;
+        QString partialPath; // what the converter writes; moved onto pdfPath when good
         QDateTime startedAt;
         QByteArray errorTail;
         bool timedOut = false;

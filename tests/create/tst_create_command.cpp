@@ -1,13 +1,22 @@
+#include "article_browser.h"
 #include "create_checks.h"
+#include "keyword_names.h"
 #include "frm_mass.h"
 #include "recording_platform.h"
 #include "test_app_folder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 class CreateCommandTest : public QObject
 {
@@ -17,7 +26,51 @@ private slots:
     void checks_firstFailureWins();
     void modes_switchFramesHeadlineAndCaption();
     void adPage_startsWithHttpAndLabelsNameTheBoxes();
+    void create_showsOnlyTheFirstMissingInfo();
+    void create_refusesUnsafeSingleName();
+    void create_cleanUpKeepsOnlyTheExactTemplate();
+    void create_missingConverterStopsBeforeWriting();
+    void bulkRun_realConverter_pdfPerArticleAndReady();
+    void bulkRun_keywordNamesCycle();
+    void singleRun_realConverter_joinsArticlesUnderTypedName();
+    void closingWindow_duringRun_stopsConverters();
 };
+
+namespace {
+
+// A main window on a temporary application folder with articles in a folder of their own.
+struct Fixture
+{
+    explicit Fixture(int parts = TestAppFolder::All) : app(parts), window(app.path(), &platform)
+    {
+        QDir().mkpath(app.file(QStringLiteral("articles")));
+    }
+
+    QString addArticle(const QString &name, const QByteArray &text)
+    {
+        return app.writeFile(QStringLiteral("articles/") + name, text);
+    }
+    void selectAllArticles()
+    {
+        window.articleBrowser()->setFolder(app.file(QStringLiteral("articles")));
+        window.articleBrowser()->cmdSingleMenu_Click(0);
+    }
+    void fillAd()
+    {
+        window.findChild<QLineEdit *>("txtAdTitle")->setText(QStringLiteral("Grab The Deal"));
+        window.findChild<QLineEdit *>("txtCTAText")->setText(QStringLiteral("Click Here Now"));
+        window.findChild<QLineEdit *>("txtCTAURL")->setText(QStringLiteral("https://example.com/deal"));
+    }
+    void chooseBulk() { window.findChild<QRadioButton *>("optCreationMode_1")->click(); }
+    void create() { window.findChild<QPushButton *>("cmdCreate")->click(); }
+    QString output(const QString &name) const { return app.file(QStringLiteral("bin/output/") + name); }
+
+    RecordingPlatform platform;
+    TestAppFolder app;
+    frmMass window;
+};
+
+} // namespace
 
 void CreateCommandTest::checks_firstFailureWins_data()
 {
@@ -119,6 +172,197 @@ void CreateCommandTest::adPage_startsWithHttpAndLabelsNameTheBoxes()
         if (label->text() == u"Call to Action Button Url:")
             QCOMPARE(label->buddy(), w.findChild<QWidget *>("txtCTAURL"));
     }
+}
+
+void CreateCommandTest::create_showsOnlyTheFirstMissingInfo()
+{
+    Fixture f;
+    f.window.findChild<QLineEdit *>("txtCTAURL")->clear();
+    f.create();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QCOMPARE(f.platform.messages[0].text, QStringLiteral("Please select one or more articles first."));
+    QCOMPARE(f.platform.messages[0].title, QStringLiteral("Missing Info"));
+    QCOMPARE(f.platform.messages[0].icon, Platform::Icon::Information);
+    QVERIFY(QDir(f.output({})).isEmpty());
+}
+
+void CreateCommandTest::create_refusesUnsafeSingleName()
+{
+    Fixture f;
+    f.addArticle(QStringLiteral("a.txt"), "text");
+    f.selectAllArticles();
+    f.fillAd();
+    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("../escape"));
+    f.create();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QCOMPARE(f.platform.messages[0].title, QStringLiteral("Missing Info"));
+    QVERIFY(f.platform.messages[0].text.contains(u'/'));
+    QVERIFY(!QFileInfo::exists(f.app.file(QStringLiteral("bin/escape.pdf"))));
+    QVERIFY(QDir(f.output({})).isEmpty());
+}
+
+void CreateCommandTest::create_cleanUpKeepsOnlyTheExactTemplate()
+{
+    Fixture f;
+    // A converter that makes no PDF keeps this test fast; the clean-up runs before it.
+    f.app.installFakeConverter("exit 0");
+    const QByteArray templateBytes = readBytes(f.app.file(QStringLiteral("bin/template.html")));
+    for (const char *old : {"old.html", "xtemplate.html", "template.html.html", "Template.html"})
+        f.app.writeFile(QStringLiteral("bin/") + QString::fromLatin1(old), "old page");
+    f.app.writeFile(QStringLiteral("bin/keep.txt"), "not a page");
+    f.addArticle(QStringLiteral("a.txt"), "text");
+    f.selectAllArticles();
+    f.fillAd();
+    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("out"));
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QStringList left = QDir(f.app.file(QStringLiteral("bin"))).entryList(QDir::Files);
+    left.sort();
+    QCOMPARE(left, (QStringList{"keep.txt", "out.html", "template.html", "wkhtmltopdf"}));
+    QCOMPARE(readBytes(f.app.file(QStringLiteral("bin/template.html"))), templateBytes);
+    // The failed conversion is reported, not announced as ready.
+    QVERIFY(f.platform.messages.last().text.contains(QStringLiteral("out.pdf")));
+    QVERIFY(f.platform.messages.last().text.endsWith(
+        QStringLiteral("Ready. Do you want to open the output folder?")));
+    QVERIFY(f.platform.messages.last().text != QStringLiteral("Ready. Do you want to open the output folder?"));
+}
+
+void CreateCommandTest::create_missingConverterStopsBeforeWriting()
+{
+    Fixture f(TestAppFolder::All & ~TestAppFolder::Converter);
+    f.addArticle(QStringLiteral("a.txt"), "text");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    f.create();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.platform.messages[0].text.contains(f.app.file(QStringLiteral("bin/wkhtmltopdf"))));
+    QVERIFY(f.platform.messages[0].text.contains(QStringLiteral("apt-get install wkhtmltopdf")));
+    QCOMPARE(QDir(f.app.file(QStringLiteral("bin"))).entryList({"*.html"}),
+             QStringList{QStringLiteral("template.html")});
+    QVERIFY(f.window.findChild<QPushButton *>("cmdCreate")->isEnabled());
+}
+
+void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
+{
+    Fixture f;
+    f.addArticle(QStringLiteral("first_one.txt"), "Alpha article about gardens.");
+    f.addArticle(QStringLiteral("Second.txt"), "Bravo article about rivers.");
+    f.addArticle(QStringLiteral("third.old.txt"), "Charlie article about mountains.");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    bool buttonsDisabledDuringRun = false;
+    f.platform.onMessage = [&](const RecordingPlatform::Message &) {
+        buttonsDisabledDuringRun = !f.window.findChild<QPushButton *>("cmdCreate")->isEnabled();
+    };
+    f.create();
+    QVERIFY(!buttonsDisabledDuringRun); // restored before the closing prompt
+    QCOMPARE(f.platform.messages.size(), 1);
+    QCOMPARE(f.platform.messages[0].text, QStringLiteral("Ready. Do you want to open the output folder?"));
+    QCOMPARE(f.platform.messages[0].title, QStringLiteral("Done"));
+    QCOMPARE(f.platform.messages[0].buttons, Platform::Buttons::YesNo);
+    QCOMPARE(f.platform.openedFolders, QStringList{f.output({}).chopped(1)});
+    QCOMPARE(f.window.sFolder, f.output({}).chopped(1));
+
+    const QStringList expected{"first-one.pdf", "Second.pdf", "third.pdf"};
+    const QStringList articles{"Alpha", "Bravo", "Charlie"};
+    for (int i = 0; i < 3; ++i) {
+        const QString text = pdfText(f.output(expected[i]));
+        QVERIFY2(text.contains(QStringLiteral("Grab The Deal")), qPrintable(expected[i]));
+        QVERIFY(text.contains(QStringLiteral("Click Here Now")));
+        for (int j = 0; j < 3; ++j)
+            QCOMPARE(text.contains(articles[j]), i == j);
+    }
+    auto *label = f.window.findChild<QLabel *>("lblPleaseWait");
+    QCOMPARE(label->text(), QStringLiteral("Ready."));
+    QVERIFY(!label->isHidden());
+    QVERIFY(!f.window.findChild<QTimer *>("tmrPleaseWait")->isActive());
+}
+
+void CreateCommandTest::bulkRun_keywordNamesCycle()
+{
+    Fixture f;
+    f.app.installFakeConverter("printf '%%PDF-1.4 %s\\n' \"$1\" > \"$2\"");
+    for (int i = 1; i <= 5; ++i)
+        f.addArticle(QStringLiteral("a%1.txt").arg(i), QByteArray::number(i));
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    f.window.findChild<QRadioButton *>("optFilename_1")->click();
+    // Names come from the applied final list.
+    auto *finalList = f.window.findChild<QPlainTextEdit *>("txtFinalList");
+    finalList->setPlainText(QStringLiteral("best dog food\nbest  cat\na - b"));
+    f.window.keywordNames()->txtFinalList_KeyUp(Qt::Key_Return, {});
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QCOMPARE(f.platform.messages.last().text, QStringLiteral("Ready. Do you want to open the output folder?"));
+    QVERIFY(f.platform.openedFolders.isEmpty());
+    QStringList pdfs = QDir(f.output({})).entryList(QDir::Files);
+    pdfs.sort();
+    QCOMPARE(pdfs, (QStringList{"a--b.pdf", "best-cat.pdf", "best-dog-food.pdf"}));
+    // The fourth and fifth articles replaced the first two names.
+    QVERIFY(readBytes(f.output("best-dog-food.pdf")).contains("a4.html"));
+    QVERIFY(readBytes(f.output("best-cat.pdf")).contains("a5.html"));
+    QVERIFY(readBytes(f.output("a--b.pdf")).contains("a3.html"));
+}
+
+void CreateCommandTest::singleRun_realConverter_joinsArticlesUnderTypedName()
+{
+    Fixture f;
+    f.addArticle(QStringLiteral("b.txt"), "Zulu comes first because it was added first.");
+    f.addArticle(QStringLiteral("a.txt"), "Yankee comes second.");
+    f.window.articleBrowser()->setFolder(f.app.file(QStringLiteral("articles")));
+    auto *files = f.window.findChild<QListWidget *>("File1");
+    files->setCurrentRow(1); // b.txt
+    f.window.articleBrowser()->cmdSingleMenu_Click(2);
+    files->setCurrentRow(0); // a.txt
+    f.window.articleBrowser()->cmdSingleMenu_Click(2);
+    f.fillAd();
+    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("my report"));
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QCOMPARE(f.window.findChild<QLineEdit *>("txtPDFFilename")->text(), QStringLiteral("my-report"));
+    QCOMPARE(f.platform.messages.last().text, QStringLiteral("Ready. Do you want to open the output folder?"));
+    const QString text = pdfText(f.output("my-report.pdf"));
+    QVERIFY(text.contains(QStringLiteral("Grab The Deal")));
+    QVERIFY(text.indexOf(QStringLiteral("Zulu")) >= 0);
+    QVERIFY(text.indexOf(QStringLiteral("Zulu")) < text.indexOf(QStringLiteral("Yankee")));
+    QVERIFY(QFileInfo::exists(f.app.file(QStringLiteral("bin/my-report.html"))));
+    QVERIFY(f.window.findChild<QLabel *>("lblPleaseWait")->isHidden());
+}
+
+void CreateCommandTest::closingWindow_duringRun_stopsConverters()
+{
+    Fixture f;
+    const QString marker = f.app.file(QStringLiteral("converter.pid"));
+    f.app.installFakeConverter(QStringLiteral("echo $$ > '%1'; sleep 30; printf '%%PDF' > \"$2\"")
+                                   .arg(marker)
+                                   .toUtf8());
+    f.addArticle(QStringLiteral("a.txt"), "text");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    f.window.show();
+    // The run waits inside create(); close the window from within that wait.
+    bool closedWhileRunning = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &f.window, [&] {
+        if (!readBytes(marker).trimmed().isEmpty() && f.window.isRunning()) {
+            closedWhileRunning = true;
+            poll.stop();
+            f.window.close();
+        }
+    });
+    poll.start(50);
+    f.create();
+    QVERIFY(closedWhileRunning);
+    QVERIFY(!f.window.isRunning());
+    const QByteArray pid = readBytes(marker).trimmed();
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)), 5000);
+    QVERIFY(!QFileInfo::exists(f.output("a.pdf")));
+    // No closing prompt for a run the user ended by closing the window.
+    QVERIFY(f.platform.messages.isEmpty());
 }
 
 QTEST_MAIN(CreateCommandTest)

@@ -4,6 +4,7 @@
 #include "t_file.h"
 #include "test_app_folder.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
@@ -54,7 +55,7 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<ConversionOutcome>("outcome");
-    QTest::addColumn<bool>("pdfLeft");
+    QTest::addColumn<bool>("made");
     QTest::addColumn<QString>("detail");
 
     QTest::newRow("exit 1 with a good PDF") << "printf '%%PDF-1.4 fake\\n' > \"$2\"; exit 1"_ba
@@ -74,7 +75,7 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft()
 {
     QFETCH(QByteArray, script);
     QFETCH(ConversionOutcome, outcome);
-    QFETCH(bool, pdfLeft);
+    QFETCH(bool, made);
     QFETCH(QString, detail);
 
     TestAppFolder app;
@@ -94,9 +95,17 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft()
     QCOMPARE(outcomeOf(spy), outcome);
     QCOMPARE(spy.at(0).at(2).toString(), detail);
     QCOMPARE(launcher.runningCount(), 0);
-    QCOMPARE(QFileInfo::exists(pdf), pdfLeft);
-    // No options: exactly the page and the PDF.
-    QCOMPARE(readBytes(argsLog), (page + u'\n' + pdf + u'\n').toUtf8());
+    // A good PDF replaces the earlier one; a failure leaves the earlier one as it was.
+    QCOMPARE(readBytes(pdf), made ? "%PDF-1.4 fake\n"_ba : "%PDF old"_ba);
+    // Nothing half-written is left beside it.
+    QCOMPARE(QDir(app.file(u"bin/output"_s)).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"a page.pdf"_s});
+    // No options: exactly the page and where to write, a file in the PDF's folder.
+    const QStringList args = QString::fromUtf8(readBytes(argsLog)).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(args.size(), 2);
+    QCOMPARE(args[0], page);
+    QCOMPARE(QFileInfo(args[1]).dir(), QFileInfo(pdf).dir());
+    QVERIFY(args[1].endsWith(u".pdf"_s));
 }
 
 void ConverterTest::launcher_hangingConverter_timesOut()
@@ -131,30 +140,32 @@ void ConverterTest::launcher_unstartableConverter_reportedAfterStart()
 void ConverterTest::launcher_stopAll_killsAndRemovesUnfinishedPdfs()
 {
     TestAppFolder app;
-    app.installFakeConverter("echo $$ > \"$2.pid\"; printf '%%PDF' > \"$2\"; exec sleep 30");
+    const QString pids = app.file(u"pids.log"_s);
+    app.installFakeConverter("printf '%%PDF' > \"$2\"; echo $$ >> '" + pids.toUtf8()
+                             + "'; exec sleep 30");
     ConversionLauncher launcher(conversion::converterPath(app.path()));
     QSignalSpy spy(&launcher, &ConversionLauncher::finished);
-    const QStringList pdfs{app.file(u"bin/output/a.pdf"_s), app.file(u"bin/output/b.pdf"_s)};
+    const QString earlier = app.writeFile(u"bin/output/a.pdf"_s, "%PDF earlier");
+    const QStringList pdfs{earlier, app.file(u"bin/output/b.pdf"_s)};
     for (const QString &pdf : pdfs)
         launcher.start(app.file(u"bin/x.html"_s), pdf);
     QCOMPARE(launcher.runningCount(), 2);
-    for (const QString &pdf : pdfs)
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pdf) && QFileInfo::exists(pdf + u".pid"_s),
-                                 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(QString::fromUtf8(readBytes(pids)).split(u'\n', Qt::SkipEmptyParts).size() == 2,
+                             10000);
 
     launcher.stopAll();
     QCOMPARE(launcher.runningCount(), 0);
     QCOMPARE(spy.size(), 2);
     QCOMPARE(outcomeOf(spy, 0), ConversionOutcome::Stopped);
     QCOMPARE(outcomeOf(spy, 1), ConversionOutcome::Stopped);
-    for (const QString &pdf : pdfs) {
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(pdf), 5000);
+    // What the stopped converters began is gone; the earlier PDF is untouched.
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(app.file(u"bin/output"_s)).entryList(QDir::Files | QDir::Hidden),
+                              QStringList{u"a.pdf"_s}, 5000);
+    QCOMPARE(readBytes(earlier), "%PDF earlier"_ba);
 #ifdef Q_OS_LINUX
-        const QString pid = QString::fromUtf8(readBytes(pdf + u".pid"_s)).trimmed();
-        QVERIFY(!pid.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
+    for (const QString &pid : QString::fromUtf8(readBytes(pids)).split(u'\n', Qt::SkipEmptyParts))
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid.trimmed()), 5000);
 #endif
-    }
 }
 
 void ConverterTest::realConverter_pageWithAdAndArticle_readsBackWithLink()

@@ -1,0 +1,318 @@
+#include "frm_rc.h"
+
+#include "safe_file_name.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Random Content Generator");
+const QString kMissingInfo = QStringLiteral("Missing Info");
+
+constexpr float kClientWidth = 16845;
+constexpr float kClientHeight = 8490;
+
+// Handling events costs far more than generating a word; doing it at most this often keeps the
+// caption animating and the window responsive without slowing a run down.
+constexpr qint64 kEventPassMs = 15;
+
+QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Enter in the page-count box or the name box must not start a command by surprise.
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmRC::frmRC(const QString &appFolder, Platform *platform, ArticleFolderAccess *mainBrowser,
+             QWidget *parent)
+    : QDialog(parent), m_appFolder(QDir::toNativeSeparators(appFolder)), m_platform(platform),
+      m_mainBrowser(mainBrowser)
+{
+    Q_ASSERT(mainBrowser);
+    if (!m_platform) {
+        m_ownedPlatform = std::make_unique<QtPlatform>();
+        m_platform = m_ownedPlatform.get();
+    }
+    setObjectName(QStringLiteral("frmRC"));
+    setWindowTitle(kCaption);
+    setModal(true);
+    setFixedSize(twips::toPixels(kClientWidth), twips::toPixels(kClientHeight));
+    buildControls();
+
+    tmrPleaseWait = new QTimer(this);
+    tmrPleaseWait->setObjectName(QStringLiteral("tmrPleaseWait"));
+    tmrPleaseWait->setInterval(500);
+    connect(tmrPleaseWait, &QTimer::timeout, this, &frmRC::tmrPleaseWait_Timer);
+
+    Form_Load();
+}
+
+frmRC::~frmRC() = default;
+
+void frmRC::buildControls()
+{
+    // Top line: page count and Generate on the left, the file name and Save on the right.
+    constexpr float top = 240, rowHeight = 375;
+    Label1 =
+        makeLabel(QStringLiteral("Label1"), QStringLiteral("Number of Pages (Estimated):"), this);
+    twips::place(Label1, 240, top, 2850, rowHeight);
+
+    cboParagraphs = new QComboBox(this);
+    cboParagraphs->setObjectName(QStringLiteral("cboParagraphs"));
+    cboParagraphs->setEditable(true);
+    cboParagraphs->setInsertPolicy(QComboBox::NoInsert);
+    twips::place(cboParagraphs, 3150, top, 1200, rowHeight);
+    Label1->setBuddy(cboParagraphs);
+    cboParagraphs->setAccessibleName(Label1->text());
+
+    Command1 = makeButton(QStringLiteral("Command1"), QStringLiteral("Generate"), this);
+    twips::place(Command1, 4500, top, 1650, rowHeight);
+    connect(Command1, &QPushButton::clicked, this, &frmRC::Command1_Click);
+
+    Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Save as "), this);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    twips::place(Label2, 6450, top, 780, rowHeight);
+
+    txtFilename = new QLineEdit(this);
+    txtFilename->setObjectName(QStringLiteral("txtFilename"));
+    twips::place(txtFilename, 7290, top, 2220, rowHeight);
+    Label2->setBuddy(txtFilename);
+    txtFilename->setAccessibleName(Label2->text().trimmed());
+    txtFilename->setAccessibleDescription(QStringLiteral("File name without .txt"));
+
+    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral(".txt"), this);
+    twips::place(Label3, 9555, top, 480, rowHeight);
+
+    cmdSave = makeButton(QStringLiteral("cmdSave"), QStringLiteral("Save File"), this);
+    twips::place(cmdSave, 10110, top, 1650, rowHeight);
+    connect(cmdSave, &QPushButton::clicked, this, &frmRC::cmdSave_Click);
+
+    // Below: the generated text on the left, the note and the keywords on the right.
+    RichTextBox1 = new QPlainTextEdit(this);
+    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
+    RichTextBox1->setReadOnly(true);
+    RichTextBox1->setAccessibleName(QStringLiteral("Generated content"));
+    twips::place(RichTextBox1, 240, 840, 11520, 7410);
+
+    constexpr float rightLeft = 12000, rightWidth = 4605;
+    Label6 = makeLabel(QStringLiteral("Label6"),
+                       QStringLiteral("Comment: The software generates random content (not "
+                                      "readable) but may help you to increase the size of a "
+                                      "PDF. "),
+                       this);
+    Label6->setWordWrap(true);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    twips::place(Label6, rightLeft, 840, rightWidth, 900);
+
+    Label4 = makeLabel(QStringLiteral("Label4"),
+                       QStringLiteral("Randomly Add Some of the Following Keywords to the "
+                                      "Content (Optional):"),
+                       this);
+    Label4->setWordWrap(true);
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    twips::place(Label4, rightLeft, 1890, rightWidth, 600);
+
+    txtKeywords = new QPlainTextEdit(this);
+    txtKeywords->setObjectName(QStringLiteral("txtKeywords"));
+    txtKeywords->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtKeywords->setTabChangesFocus(true);
+    twips::place(txtKeywords, rightLeft, 2550, rightWidth, 4500);
+    Label4->setBuddy(txtKeywords);
+    txtKeywords->setAccessibleName(Label4->text());
+
+    Label5 = makeLabel(QStringLiteral("Label5"), QStringLiteral("Please enter 1 keyword per line."),
+                       this);
+    twips::place(Label5, rightLeft, 7110, rightWidth, 330);
+    txtKeywords->setAccessibleDescription(Label5->text());
+
+    cmdClose = makeButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    twips::place(cmdClose, rightLeft + rightWidth - 1650, 7875, 1650, rowHeight);
+    connect(cmdClose, &QPushButton::clicked, this, &frmRC::cmdClose_Click);
+}
+
+void frmRC::Form_Load()
+{
+    lstContent = filler::loadWordLists(m_appFolder);
+
+    cboParagraphs->clear();
+    for (int i = 1; i <= 200; ++i)
+        cboParagraphs->addItem(QString::number(i));
+    cboParagraphs->setCurrentIndex(9);
+
+    // Generated paragraphs are long single lines; keep them unwrapped.
+    RichTextBox1->setLineWrapMode(QPlainTextEdit::NoWrap);
+}
+
+void frmRC::SetButtonsEnabled(bool enabled)
+{
+    cmdClose->setEnabled(enabled);
+    cmdSave->setEnabled(enabled);
+    Command1->setEnabled(enabled);
+}
+
+void frmRC::tmrPleaseWait_Timer()
+{
+    if (Tag.isEmpty())
+        Tag = QStringLiteral("..");
+    setWindowTitle(kCaption + QStringLiteral(" (Working, Please Wait ...") + Tag + u')');
+    Tag = Tag == u".." ? QStringLiteral("....") : QStringLiteral("..");
+}
+
+void frmRC::Command1_Click()
+{
+    if (m_generating)
+        return;
+
+    const std::optional<int> pages = filler::parsePageCount(cboParagraphs->currentText());
+    if (!pages) {
+        m_platform->messageBox(this,
+                               QStringLiteral("Please enter the number of pages as a whole number "
+                                              "from 0 to %1.")
+                                   .arg(filler::kMaxPages),
+                               kMissingInfo);
+        return;
+    }
+    const int emptyList = filler::firstEmptyList(lstContent);
+    if (emptyList >= 0) {
+        m_platform->messageBox(
+            this,
+            QStringLiteral("The word list %1 in the program folder is missing or empty, so no "
+                           "content can be generated. It needs one word per line; open this window "
+                           "again after filling it.")
+                .arg(filler::wordListName(emptyList)),
+            kMissingInfo);
+        return;
+    }
+    if (*pages > filler::kConfirmAbove) {
+        const Platform::Answer answer = m_platform->messageBox(
+            this,
+            QStringLiteral("Please notice that generating over 50 pages will take from 2 to 5 "
+                           "minutes. Want to go on?"),
+            QStringLiteral("Please Confirm"), Platform::Buttons::YesNo, Platform::Icon::Question);
+        if (answer == Platform::Answer::No)
+            return;
+    }
+
+    SetButtonsEnabled(false);
+    tmrPleaseWait->start();
+
+    QString keywords = txtKeywords->toPlainText();
+    if (!keywords.isEmpty()) {
+        keywords.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        tTools::SplitToList(keywords, QStringLiteral("\n"), lstRandomKeywords);
+    }
+
+    m_generating = true;
+    m_cancelled = false;
+    // Everything the run touches between picks lives here, not in the window: an event handled
+    // mid-run could destroy the window, and the run must then stop without touching it.
+    QPointer<frmRC> self(this);
+    Platform *platform = m_platform;
+    QElapsedTimer sinceEvents;
+    const auto yield = [&] {
+        if (sinceEvents.isValid() && sinceEvents.elapsed() < kEventPassMs)
+            return;
+        platform->processEvents();
+        sinceEvents.start();
+    };
+    const std::optional<QString> text =
+        filler::generateFillerText(lstContent, lstRandomKeywords, *pages, tTools1, yield,
+                                   [this, &self] { return !self || m_cancelled; });
+    if (!self)
+        return;
+    m_generating = false;
+
+    SetButtonsEnabled(true);
+    if (text)
+        setText(*text);
+    tmrPleaseWait->stop();
+    setWindowTitle(kCaption);
+}
+
+void frmRC::setText(const QString &text)
+{
+    m_text = text;
+    // The box shows each carriage return as a line break; the text itself keeps them.
+    QString shown = text;
+    shown.replace(u'\r', u'\n');
+    RichTextBox1->setPlainText(shown);
+}
+
+void frmRC::cmdSave_Click()
+{
+    if (m_text.isEmpty()) {
+        m_platform->messageBox(
+            this, QStringLiteral("There's nothing to save. Please generate some content first."),
+            kMissingInfo);
+        return;
+    }
+    const QString name = txtFilename->text();
+    if (name.isEmpty()) {
+        m_platform->messageBox(this, QStringLiteral("Please enter a name for the file."),
+                               kMissingInfo);
+        return;
+    }
+    // The name must stay a file inside the browsed folder.
+    if (!safename::isSafe(name)) {
+        const QString forbidden = safename::forbiddenCharacters(name);
+        const QString why = forbidden.isEmpty()
+                                ? QStringLiteral("\"%1\" cannot be used as a file name.").arg(name)
+                                : QStringLiteral("A file name cannot contain these characters: %1")
+                                      .arg(safename::describe(forbidden));
+        m_platform->messageBox(this, why + QStringLiteral("\nPlease enter another name."),
+                               kMissingInfo);
+        return;
+    }
+
+    const QString path = filler::filePath(QDir::toNativeSeparators(m_mainBrowser->folder()), name);
+    QString reason;
+    if (!tFile1.SaveText(m_text, path, &reason)) {
+        m_platform->messageBox(
+            this, QStringLiteral("The file could not be saved:\n%1\n\n%2").arg(path, reason),
+            QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
+        return;
+    }
+    m_mainBrowser->refreshFiles();
+    m_platform->messageBox(this, QStringLiteral("Done! You can now close this window."),
+                           QStringLiteral("Done"));
+}
+
+void frmRC::cmdClose_Click()
+{
+    close();
+}
+
+void frmRC::done(int result)
+{
+    if (m_generating)
+        m_cancelled = true;
+    QDialog::done(result);
+}
+
+void frmRC::closeEvent(QCloseEvent *event)
+{
+    if (m_generating)
+        m_cancelled = true;
+    QDialog::closeEvent(event);
+}
