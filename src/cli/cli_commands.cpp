@@ -2,6 +2,7 @@
 
 #include "cli_progress.h"
 #include "create_checks.h"
+#include "filler_generator.h"
 #include "folder_articles.h"
 #include "keyword_names.h"
 #include "production_run.h"
@@ -59,8 +60,10 @@ QString generalHelp()
         "the PDFs made on standard output, names prints the names.\n"
         "\n"
         "Exit status:\n"
-        "  0  every PDF was made (names: the names were printed; filler: the file was written)\n"
-        "  1  some PDFs could not be made; each is named with its reason on standard error\n"
+        "  0  every PDF was made (names: the names were printed; filler: the file\n"
+        "     was written)\n"
+        "  1  some PDFs could not be made, each named with its reason on standard error\n"
+        "     (filler: the file could not be written)\n"
         "  2  bad usage or input, or the application folder lacks its template or\n"
         "     converter; the message says what is wrong and nothing was made\n"
         "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n");
@@ -140,7 +143,7 @@ struct Command
         QString text = parser.helpText();
         const qsizetype firstLineEnd = text.indexOf(u'\n');
         text.replace(0, firstLineEnd,
-                     QStringLiteral("Usage: %1 %2 %3").arg(kProgram, name, synopsis));
+                     QStringLiteral("Usage: %1 %2 %3\n").arg(kProgram, name, synopsis));
         return text;
     }
 
@@ -474,6 +477,107 @@ int namesCommand(const QStringList &arguments)
     return kAllMade;
 }
 
+int fillerCommand(const QStringList &arguments)
+{
+    Command command(QStringLiteral("filler"),
+                    QStringLiteral("--pages N [--keywords FILE] [--seed S] --out FILE.txt"),
+                    QStringLiteral("Writes a filler article as the Random Content Generator "
+                                   "window does: N + 1 pages of five-word sentences drawn from "
+                                   "the application folder's word lists random/1.txt to "
+                                   "random/5.txt, with a keyword in every paragraph when "
+                                   "keywords are given. The file is UTF-8 with CR LF line ends "
+                                   "and replaces a file of that name."));
+    const QCommandLineOption pages(
+        QStringLiteral("pages"),
+        QStringLiteral("The number of pages as the window counts them, 0 to %1.")
+            .arg(filler::kMaxPages),
+        QStringLiteral("N"));
+    const QCommandLineOption keywords(QStringLiteral("keywords"),
+                                      QStringLiteral("Keywords to mix in, one per line."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Start the random picks from S (a whole number), for the same text "
+                       "every time."),
+        QStringLiteral("S"));
+    const QCommandLineOption outFile(
+        QStringLiteral("out"),
+        QStringLiteral("The file to write, in a folder that exists; \".txt\" is added when the "
+                       "name does not end in it."),
+        QStringLiteral("FILE.txt"));
+    command.parser.addOption(pages);
+    command.parser.addOption(keywords);
+    command.parser.addOption(seed);
+    command.parser.addOption(outFile);
+    if (const int status = command.parse(arguments, false); status >= 0)
+        return status;
+    const QCommandLineParser &parser = command.parser;
+
+    if (!parser.isSet(pages))
+        return command.problem(QStringLiteral("--pages N is needed"));
+    const std::optional<int> pageCount = filler::parsePageCount(parser.value(pages));
+    if (!pageCount)
+        return command.problem(QStringLiteral("--pages needs a whole number from 0 to %1, not "
+                                              "\"%2\"")
+                                   .arg(filler::kMaxPages)
+                                   .arg(parser.value(pages)));
+
+    if (!parser.isSet(outFile))
+        return command.problem(QStringLiteral("--out FILE.txt is needed"));
+    // The window's Save File: a name in a folder, ".txt" behind it.
+    const QFileInfo target(parser.value(outFile));
+    QString name = target.fileName();
+    if (name.endsWith(QStringLiteral(".txt")))
+        name.chop(4);
+    if (const QString problem = filler::saveNameProblem(name); !problem.isEmpty())
+        return command.problem(problem, name.isEmpty() ? QStringLiteral("--out must name a file.")
+                                                       : QString());
+    if (!QFileInfo(target.path()).isDir())
+        return command.problem(
+            QStringLiteral("the folder to write into does not exist: %1").arg(target.path()));
+    const QString path = filler::filePath(nativeAbsolute(target.path()), name);
+
+    QStringList keywordList;
+    if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))
+        return command.problem(
+            QStringLiteral("the keywords file could not be read: %1").arg(parser.value(keywords)));
+
+    tTools random;
+    if (parser.isSet(seed)) {
+        bool ok = false;
+        const qlonglong value = parser.value(seed).toLongLong(&ok);
+        if (!ok)
+            return command.problem(
+                QStringLiteral("--seed needs a whole number, not \"%1\"").arg(parser.value(seed)));
+        random.seed(std::uint32_t(value));
+    }
+
+    const filler::WordLists words = filler::loadWordLists(command.appFolder);
+    if (const int empty = filler::firstEmptyList(words); empty >= 0)
+        return command.problem(
+            QStringLiteral("the word list %1 is missing or empty; it needs one word per line")
+                .arg(filler::wordListPath(command.appFolder, empty)));
+
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<QString> text =
+        filler::generateFillerText(words, keywordList, *pageCount, random);
+    QString reason;
+    if (!text || !tFile::SaveText(*text, path, &reason)) {
+        err() << kProgram << " filler: the file could not be written: " << path << " (" << reason
+              << ")\n";
+        return kSomeFailed;
+    }
+    out() << path << '\n';
+    const int written = *pageCount + 1;
+    err() << QStringLiteral("%1 %2 written, %3 s")
+                 .arg(written)
+                 .arg(written == 1 ? QStringLiteral("page") : QStringLiteral("pages"))
+                 .arg(timer.nsecsElapsed() / 1e9, 0, 'f', 2)
+          << '\n';
+    return kAllMade;
+}
+
 } // namespace
 
 int runCommandLine(const QStringList &arguments)
@@ -489,6 +593,8 @@ int runCommandLine(const QStringList &arguments)
         status = singleCommand(rest);
     } else if (command == u"names") {
         status = namesCommand(rest);
+    } else if (command == u"filler") {
+        status = fillerCommand(rest);
     } else if (command == u"-h" || command == u"--help" || command == u"help") {
         out() << generalHelp();
         status = kAllMade;

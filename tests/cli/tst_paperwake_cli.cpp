@@ -1,10 +1,14 @@
 // Runs the built paperwake-cli as a process on throw-away application folders.
 
+#include "filler_generator.h"
+#include "t_file.h"
+#include "t_tools.h"
 #include "test_app_folder.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <algorithm>
@@ -112,6 +116,10 @@ private slots:
     void names_patternsTimesKeywords_data();
     void names_patternsTimesKeywords();
     void running_refusesSecondRunAndStopsOnSigint();
+    void progress_onTerminal_oneRewrittenLine();
+    void filler_savesWhatTheWindowSaves();
+    void filler_badInput_exitTwoAndNothingWritten_data();
+    void filler_badInput_exitTwoAndNothingWritten();
     void help_eachCommandShowsItsOwnUsage_data();
     void help_eachCommandShowsItsOwnUsage();
 };
@@ -216,7 +224,7 @@ void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
 void PaperwakeCliTest::bulk_converterWritesNothing_exitOneAndFailureNamed()
 {
     TestAppFolder app;
-    app.installFakeConverter("case \"$2\" in *broken.pdf) exit 0 ;; esac\n" + kCopyingConverter);
+    app.installFakeConverter("case \"$1\" in *broken.html) exit 0 ;; esac\n" + kCopyingConverter);
     const QString good = app.writeFile(u"articles/good.txt"_s, "Fine words.");
     const QString broken = app.writeFile(u"articles/broken.txt"_s, "Lost words.");
 
@@ -247,16 +255,11 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
         << u"Please enter your Ad details.\nMissing or empty: --cta-url"_s;
     QTest::newRow("no articles in the folder")
         << QStringList{u"bulk"_s, u"@empty"_s} << u"Please select one or more articles first."_s;
-    QTest::newRow("articles before the ad: first check wins")
-        << QStringList{u"single"_s, u"-"_s, u"--name"_s, u"x"_s}
-        << u"Please select one or more articles first."_s;
     QTest::newRow("single without --name") << QStringList{u"single"_s, u"@articles"_s}
                                            << u"Please enter a filename for your PDF file."_s;
     QTest::newRow("unsafe --name with a separator")
         << QStringList{u"single"_s, u"--name"_s, u"../escape"_s, u"@articles"_s}
         << u"A filename cannot contain these characters: /"_s;
-    QTest::newRow("--name ..") << QStringList{u"single"_s, u"--name"_s, u".."_s, u"@articles"_s}
-                               << u"\"..\" cannot be used as a filename."_s;
     QTest::newRow("empty names file")
         << QStringList{u"bulk"_s, u"--names"_s, u"@blank"_s, u"@articles"_s}
         << u"Please enter one or more keywords first."_s;
@@ -272,8 +275,6 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
         << u"--out must name a folder"_s;
     QTest::newRow("unknown option") << QStringList{u"bulk"_s, u"--title"_s, u"x"_s, u"@articles"_s}
                                     << u"Unknown option 'title'."_s;
-    QTest::newRow("bulk with --name") << QStringList{u"bulk"_s, u"--name"_s, u"x"_s, u"@articles"_s}
-                                      << u"Unknown option 'name'."_s;
     QTest::newRow("unknown command") << QStringList{u"merge"_s} << u"unknown command \"merge\""_s;
 }
 
@@ -328,8 +329,6 @@ void PaperwakeCliTest::names_patternsTimesKeywords_data()
         << QByteArray() << QByteArray("dog") << 0 << QString() << u"no name patterns in"_s;
     QTest::newRow("empty keywords file") << QByteArray("#KEYWORD#") << QByteArray("") << 2
                                          << QString() << u"Please enter some keywords first."_s;
-    QTest::newRow("line breaks only: no keywords, no names")
-        << QByteArray("#KEYWORD#") << QByteArray("\r\n\r\n") << 0 << QString() << QString();
 }
 
 void PaperwakeCliTest::names_patternsTimesKeywords()
@@ -360,10 +359,10 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
     QSKIP("signals are a Unix matter");
 #else
     TestAppFolder app;
-    app.installFakeConverter("echo $$ > \"$2.pid\"; exec sleep 30");
+    app.installFakeConverter("echo $$ > \"$1.pid\"; exec sleep 30");
     for (const char *name : {"1.txt", "2.txt", "3.txt"})
         app.writeFile(u"articles/"_s + QLatin1StringView(name), "words");
-    const QString pidFile = app.file(u"bin/output/1.pdf.pid"_s);
+    const QString pidFile = app.file(u"bin/1.html.pid"_s);
 
     const CliResult run = runCli(
         QStringList{u"bulk"_s, u"--jobs"_s, u"1"_s} << adOptions(app) << app.file(u"articles"_s),
@@ -389,22 +388,130 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
 #endif
 }
 
+void PaperwakeCliTest::progress_onTerminal_oneRewrittenLine()
+{
+    // script(1) gives the program a terminal and copies what it writes there.
+    const QString script = QStandardPaths::findExecutable(u"script"_s);
+    if (script.isEmpty())
+        QSKIP("script(1) is not installed");
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    app.writeFile(u"articles/one.txt"_s, "words");
+    app.writeFile(u"articles/two.txt"_s, "words");
+    QStringList arguments{kCli, u"bulk"_s, u"--jobs"_s, u"1"_s};
+    arguments << adOptions(app) << app.file(u"articles"_s);
+    for (QString &argument : arguments)
+        argument = u'\'' + argument + u'\'';
+
+    QProcess process;
+    process.setProcessEnvironment(headlessEnvironment());
+    process.start(script, {u"-qec"_s, arguments.join(u' '), u"/dev/null"_s});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QString shown = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(shown.startsWith(u"\r[1/2] one.pdf\x1b[K\r[2/2] two.pdf\x1b[K\r\n"_s),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(u"2 made, 0 failed, "_s), qPrintable(shown));
+}
+
+void PaperwakeCliTest::filler_savesWhatTheWindowSaves()
+{
+    TestAppFolder app;
+    const QString keywords = app.writeFile(u"keywords.txt"_s, "green tea\r\n\r\nbamboo\r\n");
+    const QString target = app.writeFile(u"articles/filler.txt"_s, "an older file");
+
+    const CliResult run =
+        runCli({u"filler"_s, u"--app-dir"_s, app.path(), u"--pages"_s, u"2"_s, u"--keywords"_s,
+                keywords, u"--seed"_s, u"42"_s, u"--out"_s, app.file(u"articles/filler"_s)});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QCOMPARE(run.out, target + u'\n');
+    QVERIFY2(run.err.startsWith(u"3 pages written, "_s), qPrintable(run.err));
+
+    // What the window's Generate and Save File make from the same picks.
+    tTools random;
+    random.seed(42);
+    const std::optional<QString> text = filler::generateFillerText(
+        filler::loadWordLists(app.path()), {u"green tea"_s, u"bamboo"_s}, 2, random);
+    QVERIFY(text);
+    const QString expectedFile = app.file(u"expected.txt"_s);
+    QVERIFY(tFile::SaveText(*text, expectedFile));
+    const QByteArray bytes = readBytes(target);
+    QCOMPARE(bytes, readBytes(expectedFile));
+
+    // Three pages of four paragraphs, each with one keyword, CR LF line ends only.
+    QCOMPARE(bytes.count("\r\n\r\n"), 12);
+    QCOMPARE(bytes.count("\n"), bytes.count("\r\n"));
+    QCOMPARE(bytes.count("green tea ") + bytes.count("bamboo "), 12);
+    QCOMPARE(bytes.count(". "), 3 * 4 * 5);
+}
+
+void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("pages not a number")
+        << QStringList{u"--pages"_s, u"ten"_s, u"--out"_s, u"@out"_s}
+        << u"--pages needs a whole number from 0 to 32767, not \"ten\""_s;
+    QTest::newRow("pages above the limit")
+        << QStringList{u"--pages"_s, u"32768"_s, u"--out"_s, u"@out"_s}
+        << u"--pages needs a whole number from 0 to 32767"_s;
+    QTest::newRow("no pages") << QStringList{u"--out"_s, u"@out"_s} << u"--pages N is needed"_s;
+    QTest::newRow("no out") << QStringList{u"--pages"_s, u"1"_s} << u"--out FILE.txt is needed"_s;
+    QTest::newRow("name \"..\"") << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/...txt"_s}
+                                 << u"\"..\" cannot be used as a file name."_s;
+    QTest::newRow("a folder, no name")
+        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/"_s}
+        << u"Please enter a name for the file.\n--out must name a file."_s;
+    QTest::newRow("missing folder")
+        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/none/x.txt"_s}
+        << u"the folder to write into does not exist"_s;
+    QTest::newRow("missing keywords file")
+        << QStringList{u"--pages"_s,       u"1"_s,     u"--keywords"_s,
+                       u"@dir/none.txt"_s, u"--out"_s, u"@out"_s}
+        << u"the keywords file could not be read"_s;
+    QTest::newRow("empty word list")
+        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@out"_s, u"@emptylist"_s}
+        << u"is missing or empty; it needs one word per line"_s;
+}
+
+void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    TestAppFolder app;
+    QDir().mkpath(app.file(u"articles"_s));
+    if (arguments.removeOne(u"@emptylist"_s))
+        app.writeFile(u"random/4.txt"_s, "\r\n");
+    QStringList command{u"filler"_s, u"--app-dir"_s, app.path()};
+    for (QString argument : arguments) {
+        argument.replace(u"@out"_s, app.file(u"articles/filler.txt"_s));
+        argument.replace(u"@dir/"_s, app.file(u"articles/"_s));
+        command << argument;
+    }
+    const QStringList before = snapshot(app.path());
+
+    const CliResult run = runCli(command);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(snapshot(app.path()), before);
+}
+
 void PaperwakeCliTest::help_eachCommandShowsItsOwnUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("usage");
     QTest::addColumn<QString>("mentions");
 
-    QTest::newRow("general") << QStringList{u"--help"_s} << u"Usage: paperwake-cli COMMAND"_s
-                             << u"Exit status:"_s;
     QTest::newRow("bulk") << QStringList{u"bulk"_s, u"--help"_s}
                           << u"Usage: paperwake-cli bulk --ad-title"_s << u"--jobs <N>"_s;
     // Help wins over options that would be wrong.
     QTest::newRow("single, with a bad option")
         << QStringList{u"single"_s, u"--jobs"_s, u"2"_s, u"-h"_s}
         << u"Usage: paperwake-cli single"_s << u"--name <NAME>"_s;
-    QTest::newRow("names") << QStringList{u"names"_s, u"--help"_s}
-                           << u"Usage: paperwake-cli names --keywords FILE"_s << u"--patterns"_s;
+    QTest::newRow("filler") << QStringList{u"filler"_s, u"--help"_s}
+                            << u"Usage: paperwake-cli filler --pages N"_s << u"--seed <S>"_s;
 }
 
 void PaperwakeCliTest::help_eachCommandShowsItsOwnUsage()
