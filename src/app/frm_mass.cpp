@@ -2,6 +2,7 @@
 
 #include "converter.h"
 #include "create_checks.h"
+#include "frm_rc.h"
 #include "article_browser.h"
 #include "keyword_names.h"
 #include "mod_general.h"
@@ -205,6 +206,9 @@ void frmMass::buildSelectionAndNaming()
     connect(m_articleBrowser, &ArticleBrowser::openingFolder, this,
             [this](const QString &folder) { sFolder = folder; });
 
+    connect(m_articleBrowser, &ArticleBrowser::randomContentRequested, this,
+            &frmMass::mnuDummy_Click);
+
     m_keywordNames = new KeywordNames(frFilename[1], m_platform, this);
     m_keywordNames->setArticleCount([this] { return m_articleBrowser->fileCount(); });
 }
@@ -335,6 +339,29 @@ void frmMass::optCreationMode_Click(int index)
         frFilename[0]->hide();
         frFilename[1]->show();
     }
+}
+
+namespace {
+
+// The generator saves into the folder the browser shows and refreshes its file list.
+class BrowserFolder : public ArticleFolderAccess
+{
+public:
+    explicit BrowserFolder(ArticleBrowser *browser) : m_browser(browser) {}
+    QString folder() const override { return m_browser->folder(); }
+    void refreshFiles() override { m_browser->refreshFiles(); }
+
+private:
+    ArticleBrowser *m_browser;
+};
+
+} // namespace
+
+void frmMass::mnuDummy_Click()
+{
+    BrowserFolder browser(m_articleBrowser);
+    frmRC generator(m_appFolder, m_platform, &browser, this);
+    generator.exec();
 }
 
 void frmMass::showMessage(const QString &text, const QString &title)

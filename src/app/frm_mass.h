@@ -68,6 +68,8 @@ public:
     void optCreationMode_Click(int index);
     void cmdCreate_Click();
     void cmdOutput_Click();
+    // Opens the filler generator, modally, loaded afresh.
+    void mnuDummy_Click();
     void CreateBulkPDFs();
     void CreateSinglePDF();
     // True while a PDF run works.

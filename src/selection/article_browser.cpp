@@ -170,7 +170,6 @@ void ArticleBrowser::buildMenu(QWidget *page)
     mnuOpenFolderTXT->setObjectName(QStringLiteral("mnuOpenFolderTXT"));
     mnuDummy = mnuFileOptions->addAction(QStringLiteral("Open Random Content Creator"));
     mnuDummy->setObjectName(QStringLiteral("mnuDummy"));
-    mnuDummy->setEnabled(false);
     mnuExitTXT = mnuFileOptions->addAction(QStringLiteral("Exit"));
     mnuExitTXT->setObjectName(QStringLiteral("mnuExitTXT")); // only closes the menu
 
@@ -205,11 +204,6 @@ QStringList ArticleBrowser::selectedArticles() const
     for (int i = 0; i < lstSelectedArticles->count(); ++i)
         items.append(lstSelectedArticles->item(i)->text());
     return items;
-}
-
-void ArticleBrowser::setRandomContentEnabled(bool enabled)
-{
-    mnuDummy->setEnabled(enabled);
 }
 
 QString ArticleBrowser::articleItem(const QString &folder, const QString &fileName)

@@ -39,8 +39,6 @@ public:
     int fileCount() const;
     // The selected-article list, in order.
     QStringList selectedArticles() const;
-    // "Open Random Content Creator" stays disabled until its window exists.
-    void setRandomContentEnabled(bool enabled);
 
     // folder + separator + file name, every doubled separator collapsed.
     static QString articleItem(const QString &folder, const QString &fileName);

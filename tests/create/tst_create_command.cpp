@@ -2,9 +2,12 @@
 #include "create_checks.h"
 #include "keyword_names.h"
 #include "frm_mass.h"
+#include "frm_rc.h"
 #include "recording_platform.h"
 #include "test_app_folder.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -34,6 +37,7 @@ private slots:
     void bulkRun_keywordNamesCycle();
     void singleRun_realConverter_joinsArticlesUnderTypedName();
     void closingWindow_duringRun_stopsConverters();
+    void fillerArticle_savedFromGenerator_becomesAPdf();
 };
 
 namespace {
@@ -363,6 +367,47 @@ void CreateCommandTest::closingWindow_duringRun_stopsConverters()
     QVERIFY(!QFileInfo::exists(f.output("a.pdf")));
     // No closing prompt for a run the user ended by closing the window.
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void CreateCommandTest::fillerArticle_savedFromGenerator_becomesAPdf()
+{
+    Fixture f;
+    f.window.articleBrowser()->setFolder(f.app.file(QStringLiteral("articles")));
+    f.window.show();
+    QString generated;
+    bool drove = false;
+    // The generator is modal: drive it from inside its own event loop.
+    QTimer::singleShot(0, &f.window, [&] {
+        auto *rc = qobject_cast<frmRC *>(QApplication::activeModalWidget());
+        if (!rc)
+            return;
+        rc->findChild<QComboBox *>("cboParagraphs")->setCurrentText(QStringLiteral("0"));
+        rc->Command1_Click();
+        generated = rc->generatedText();
+        rc->findChild<QLineEdit *>("txtFilename")->setText(QStringLiteral("filler"));
+        rc->cmdSave_Click();
+        drove = true;
+        rc->cmdClose_Click();
+    });
+    f.window.mnuDummy_Click();
+    QVERIFY(drove);
+    QCOMPARE(f.platform.messages.last().text, QStringLiteral("Done! You can now close this window."));
+
+    // The new file is listed at once and can be chosen as an article.
+    auto *files = f.window.findChild<QListWidget *>("File1");
+    const auto found = files->findItems(QStringLiteral("filler.txt"), Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    files->setCurrentItem(found.first());
+    f.window.articleBrowser()->cmdSingleMenu_Click(2);
+    f.fillAd();
+    f.chooseBulk();
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QCOMPARE(f.platform.messages.last().text, QStringLiteral("Ready. Do you want to open the output folder?"));
+    const QString text = pdfText(f.output(QStringLiteral("filler.pdf")));
+    const QString firstWord = generated.section(u' ', 0, 0);
+    QVERIFY(!firstWord.isEmpty());
+    QVERIFY2(text.contains(firstWord), qPrintable(firstWord));
 }
 
 QTEST_MAIN(CreateCommandTest)
