@@ -404,7 +404,16 @@ void ArticleBrowserTest::optionsMenu_itemsOpenFolderAndRandomContent()
     auto *random = menu->findChild<QAction *>("mnuDummy");
     QSignalSpy requested(win.browser, &ArticleBrowser::randomContentRequested);
     QVERIFY(random->isEnabled());
+    // The window answers with the modal generator; close it as soon as it shows.
+    bool generatorShown = false;
+    QTimer::singleShot(0, win.w.get(), [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            generatorShown = modal->objectName() == u"frmRC";
+            modal->close();
+        }
+    });
     random->trigger();
+    QVERIFY(generatorShown);
     QCOMPARE(requested.size(), 1);
 }
 
