@@ -1,6 +1,7 @@
 // Makes N PDFs from N generated articles through the bulk run with the real converter, then
 // converts the same N pages one after another with the converter alone, and prints both.
-// Usage: bench_bulk [N=40] [jobs=ideal thread count]
+// Usage: bench_bulk [--cli] [N=40] [jobs=ideal thread count]
+// With --cli the bulk run is made by the paperwake-cli program, timed as a whole process.
 
 #include "converter.h"
 #include "production_run.h"
@@ -19,6 +20,7 @@
 namespace {
 
 const QString kStaged = QStringLiteral(PAPERWAKE_STAGED_APP_DIR);
+const QString kCli = QStringLiteral(PAPERWAKE_CLI);
 
 void copyTree(const QString &from, const QString &to)
 {
@@ -58,12 +60,13 @@ QByteArray generatedArticle(int number)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool throughCli = args.removeAll(QStringLiteral("--cli")) > 0;
     const int count = args.size() > 1 ? args.at(1).toInt() : 40;
     const int jobs = args.size() > 2 ? args.at(2).toInt() : QThread::idealThreadCount();
     QTextStream out(stdout);
     if (count < 1 || jobs < 1) {
-        out << "usage: bench_bulk [N>0] [jobs>0]\n";
+        out << "usage: bench_bulk [--cli] [N>0] [jobs>0]\n";
         return 2;
     }
 
@@ -99,15 +102,35 @@ int main(int argc, char *argv[])
         input.articles << path;
     }
 
-    ProductionRun run;
     QElapsedTimer timer;
     timer.start();
-    const RunReport report = run.runBulk(input);
-    const double bulkSeconds = timer.nsecsElapsed() / 1e9;
-    if (!report.error.isEmpty() || report.made != count) {
-        out << "bulk run failed: " << report.error << '\n' << closingMessage(report) << '\n';
-        return 1;
+    if (throughCli) {
+        QProcess cli;
+        cli.setStandardOutputFile(QProcess::nullDevice());
+        cli.start(kCli, {QStringLiteral("bulk"), QStringLiteral("--app-dir"), appFolder,
+                         QStringLiteral("--ad-title"), input.adTitle, QStringLiteral("--cta-text"),
+                         input.ctaText, QStringLiteral("--cta-url"), input.ctaUrl,
+                         QStringLiteral("--jobs"), QString::number(jobs),
+                         appFolder + QStringLiteral("/articles")});
+        const bool finished = cli.waitForFinished(-1);
+        const qsizetype made = QDir(appFolder + QStringLiteral("/bin/output"))
+                                   .entryList({QStringLiteral("*.pdf")})
+                                   .size();
+        if (!finished || cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0 ||
+            made != count) {
+            out << "paperwake-cli bulk failed (exit " << cli.exitCode() << "):\n"
+                << QString::fromUtf8(cli.readAllStandardError());
+            return 1;
+        }
+    } else {
+        ProductionRun run;
+        const RunReport report = run.runBulk(input);
+        if (!report.error.isEmpty() || report.made != count) {
+            out << "bulk run failed: " << report.error << '\n' << closingMessage(report) << '\n';
+            return 1;
+        }
     }
+    const double bulkSeconds = timer.nsecsElapsed() / 1e9;
 
     // The same pages, one converter at a time.
     const QString sequentialFolder = appFolder + QStringLiteral("/sequential");
@@ -128,7 +151,10 @@ int main(int argc, char *argv[])
     }
     const double sequentialSeconds = timer.nsecsElapsed() / 1e9;
 
-    out << QStringLiteral("PDFs:                         %1\n").arg(count)
+    out << QStringLiteral("bulk run made by:             %1\n")
+               .arg(throughCli ? QStringLiteral("paperwake-cli bulk")
+                               : QStringLiteral("ProductionRun"))
+        << QStringLiteral("PDFs:                         %1\n").arg(count)
         << QStringLiteral("parallel conversions:         %1\n").arg(jobs)
         << QStringLiteral("bulk run wall time:           %1 s\n").arg(bulkSeconds, 0, 'f', 2)
         << QStringLiteral("bulk run PDFs per second:     %1\n").arg(count / bulkSeconds, 0, 'f', 2)

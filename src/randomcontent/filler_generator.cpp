@@ -1,5 +1,6 @@
 #include "filler_generator.h"
 
+#include "safe_file_name.h"
 #include "t_file.h"
 #include "t_parser.h"
 #include "t_tools.h"
@@ -122,6 +123,21 @@ std::optional<int> parsePageCount(const QString &text)
     if (!ok || value < 0 || value > kMaxPages)
         return std::nullopt;
     return value;
+}
+
+QString saveNameProblem(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("Please enter a name for the file.");
+    // The name must stay a file inside the folder it is saved in.
+    if (safename::isSafe(name))
+        return {};
+    const QString forbidden = safename::forbiddenCharacters(name);
+    const QString why = forbidden.isEmpty()
+                            ? QStringLiteral("\"%1\" cannot be used as a file name.").arg(name)
+                            : QStringLiteral("A file name cannot contain these characters: %1")
+                                  .arg(safename::describe(forbidden));
+    return why + QStringLiteral("\nPlease enter another name.");
 }
 
 QString filePath(const QString &folder, const QString &name)

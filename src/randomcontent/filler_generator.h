@@ -50,6 +50,10 @@ int firstEmptyList(const WordLists &words);
 // allowed. Anything else gives nothing.
 std::optional<int> parsePageCount(const QString &text);
 
+// The message Save File shows instead of saving under name (without ".txt"), or empty when the
+// name can be used: it must not be empty nor lead outside the folder it is saved in.
+QString saveNameProblem(const QString &name);
+
 // folder + sep + name + ".txt", with every doubled separator collapsed to one, so a drive
 // root ("/" or "C:\") gets a single separator before the name.
 QString filePath(const QString &folder, const QString &name);

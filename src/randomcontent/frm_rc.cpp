@@ -1,6 +1,5 @@
 #include "frm_rc.h"
 
-#include "safe_file_name.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -268,20 +267,9 @@ void frmRC::cmdSave_Click()
         return;
     }
     const QString name = txtFilename->text();
-    if (name.isEmpty()) {
-        m_platform->messageBox(this, QStringLiteral("Please enter a name for the file."),
-                               kMissingInfo);
-        return;
-    }
-    // The name must stay a file inside the browsed folder.
-    if (!safename::isSafe(name)) {
-        const QString forbidden = safename::forbiddenCharacters(name);
-        const QString why = forbidden.isEmpty()
-                                ? QStringLiteral("\"%1\" cannot be used as a file name.").arg(name)
-                                : QStringLiteral("A file name cannot contain these characters: %1")
-                                      .arg(safename::describe(forbidden));
-        m_platform->messageBox(this, why + QStringLiteral("\nPlease enter another name."),
-                               kMissingInfo);
+    const QString problem = filler::saveNameProblem(name);
+    if (!problem.isEmpty()) {
+        m_platform->messageBox(this, problem, kMissingInfo);
         return;
     }
 

@@ -1,8 +1,8 @@
 #include "article_browser.h"
 
+#include "folder_articles.h"
 #include "folder_list.h"
 #include "platform.h"
-#include "t_parser.h"
 #include "twips.h"
 
 #include <QAction>
@@ -43,15 +43,6 @@ constexpr float kButtonHeight = 450;
 bool isArticleName(const QString &name)
 {
     return name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
-}
-
-QStringList sortedCaseInsensitive(QStringList names)
-{
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
-    return names;
 }
 
 QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
@@ -217,13 +208,12 @@ QStringList ArticleBrowser::selectedArticles() const
 
 QString ArticleBrowser::articleItem(const QString &folder, const QString &fileName)
 {
-    return tParser::ReplaceText(folder + kSep + fileName, kSep + kSep, kSep, 0);
+    return folderarticles::articlePath(folder, fileName);
 }
 
 void ArticleBrowser::fillFileList()
 {
-    const QStringList names = sortedCaseInsensitive(
-        QDir(m_fileFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Unsorted));
+    const QStringList names = folderarticles::articleFileNames(m_fileFolder);
     File1->setUpdatesEnabled(false);
     File1->clear();
     File1->addItems(names);

@@ -1,0 +1,614 @@
+#include "cli_commands.h"
+
+#include "cli_progress.h"
+#include "create_checks.h"
+#include "filler_generator.h"
+#include "folder_articles.h"
+#include "keyword_names.h"
+#include "production_run.h"
+#include "t_file.h"
+#include "t_tools.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSet>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace cliexit;
+
+namespace {
+
+const QString kProgram = QStringLiteral("paperwake-cli");
+const QString kSep = QDir::separator();
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QString generalHelp()
+{
+    return QStringLiteral(
+        "Usage: paperwake-cli COMMAND [options] [ARTICLE...]\n"
+        "\n"
+        "Paperwake without its window: PDFs that carry your ad, made from .txt articles\n"
+        "exactly as the window makes them, and filler articles.\n"
+        "\n"
+        "Commands:\n"
+        "  bulk     one PDF per article\n"
+        "  single   one PDF of all the articles\n"
+        "  names    print output names made from name patterns and keywords\n"
+        "  filler   write a filler article\n"
+        "\n"
+        "\"paperwake-cli COMMAND --help\" shows a command's options. Every command takes\n"
+        "--app-dir DIR to work on another application folder than the program's own.\n"
+        "\n"
+        "Progress and problems go to standard error; bulk and single print the paths of\n"
+        "the PDFs made on standard output, names prints the names.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  every PDF was made (names: the names were printed; filler: the file\n"
+        "     was written)\n"
+        "  1  some PDFs could not be made, each named with its reason on standard error\n"
+        "     (filler: the file could not be written)\n"
+        "  2  bad usage or input, or the application folder lacks its template or\n"
+        "     converter; the message says what is wrong and nothing was made\n"
+        "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n");
+}
+
+int badInput(const QString &command, const QString &message, const QString &hint = {})
+{
+    err() << kProgram << ' ' << command << ": " << message << '\n';
+    if (!hint.isEmpty())
+        err() << hint << '\n';
+    err().flush();
+    return kBadInput;
+}
+
+// Qt's help wraps option texts but not the description.
+QString wrapped(const QString &text, qsizetype width = 79)
+{
+    QString result;
+    qsizetype lineLength = 0;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+            result += u'\n';
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            result += u' ';
+            ++lineLength;
+        }
+        result += word;
+        lineLength += word.size();
+    }
+    return result;
+}
+
+QString nativeAbsolute(const QString &path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+// Options every command has.
+struct CommonOptions
+{
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help.")};
+    QCommandLineOption appDir{
+        QStringLiteral("app-dir"),
+        QStringLiteral("Work on the application folder DIR instead of the folder that holds "
+                       "this program: for tests, or when the data lives elsewhere. It holds "
+                       "bin/template.html, bin/wkhtmltopdf, random/1..5.txt and "
+                       "lstcombinations.txt."),
+        QStringLiteral("DIR")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOption(help);
+        parser.addOption(appDir);
+    }
+};
+
+// A command's parser and what it was given.
+struct Command
+{
+    QString name;
+    QString synopsis; // after "paperwake-cli name "
+    QCommandLineParser parser;
+    CommonOptions common;
+    QString appFolder;
+
+    Command(const QString &name, const QString &synopsis, const QString &description)
+        : name(name), synopsis(synopsis)
+    {
+        parser.setApplicationDescription(wrapped(description));
+    }
+
+    QString help() const
+    {
+        // Qt's first line names the executable's path; ours names the command.
+        QString text = parser.helpText();
+        const qsizetype firstLineEnd = text.indexOf(u'\n');
+        text.replace(0, firstLineEnd,
+                     QStringLiteral("Usage: %1 %2 %3\n").arg(kProgram, name, synopsis));
+        return text;
+    }
+
+    // Parses; -1 to go on, or the exit status once help or a problem was shown.
+    int parse(const QStringList &arguments, bool takesArguments)
+    {
+        common.addTo(parser); // last, so the help lists the command's own options first
+        const bool parsed = parser.parse(arguments);
+        if (parser.isSet(common.help)) {
+            out() << help();
+            return kAllMade;
+        }
+        const QString tryHelp = QStringLiteral("Try \"%1 %2 --help\".").arg(kProgram, name);
+        if (!parsed)
+            return badInput(name, parser.errorText(), tryHelp);
+        if (!takesArguments && !parser.positionalArguments().isEmpty())
+            return badInput(name,
+                            QStringLiteral("unexpected argument \"%1\"")
+                                .arg(parser.positionalArguments().constFirst()),
+                            tryHelp);
+        if (parser.isSet(common.appDir)) {
+            const QString given = parser.value(common.appDir);
+            if (!QFileInfo(given).isDir())
+                return badInput(
+                    name, QStringLiteral("the application folder does not exist: %1").arg(given));
+            appFolder = nativeAbsolute(given);
+        } else {
+            appFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+        }
+        return -1;
+    }
+
+    int problem(const QString &message, const QString &hint = {}) const
+    {
+        return badInput(name, message, hint);
+    }
+};
+
+// The ad and the output folder, shared by bulk and single.
+struct RunOptions
+{
+    QCommandLineOption adTitle{QStringLiteral("ad-title"), QStringLiteral("The ad's title."),
+                               QStringLiteral("T")};
+    QCommandLineOption ctaText{QStringLiteral("cta-text"),
+                               QStringLiteral("The text of the ad's call-to-action button."),
+                               QStringLiteral("C")};
+    QCommandLineOption ctaUrl{QStringLiteral("cta-url"),
+                              QStringLiteral("The address the call-to-action button leads to."),
+                              QStringLiteral("U")};
+    QCommandLineOption out{QStringLiteral("out"),
+                           QStringLiteral("Write the PDFs into DIR, made when missing (default: "
+                                          "bin/output in the application folder). Page files "
+                                          "are still written to the application folder's bin."),
+                           QStringLiteral("DIR")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOption(adTitle);
+        parser.addOption(ctaText);
+        parser.addOption(ctaUrl);
+        parser.addOption(out);
+        parser.addPositionalArgument(
+            QStringLiteral("ARTICLE"),
+            QStringLiteral("An article (.txt file), or a folder whose *.txt files are taken in "
+                           "the order the window lists them. Give as many as you like."),
+            QStringLiteral("ARTICLE..."));
+    }
+};
+
+// Files and folders given on the command line, as the list of selected articles.
+bool collectArticles(const Command &command, QStringList &articles)
+{
+    for (const QString &argument : command.parser.positionalArguments()) {
+        const QFileInfo info(argument);
+        if (info.isDir()) {
+            articles << folderarticles::articlePathsIn(nativeAbsolute(argument));
+        } else if (info.isFile()) {
+            articles << nativeAbsolute(argument);
+        } else {
+            command.problem(QStringLiteral("no such article file or folder: %1").arg(argument));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the options bulk and single share into input; false once a problem was shown.
+bool readRunOptions(const Command &command, const RunOptions &options, RunInput &input)
+{
+    const QCommandLineParser &parser = command.parser;
+    input.appFolder = command.appFolder;
+    input.adTitle = parser.value(options.adTitle);
+    input.ctaText = parser.value(options.ctaText);
+    input.ctaUrl = parser.value(options.ctaUrl);
+    if (!collectArticles(command, input.articles))
+        return false;
+    if (parser.isSet(options.out)) {
+        const QString given = parser.value(options.out);
+        const QFileInfo info(given);
+        if (given.isEmpty() || (info.exists() && !info.isDir())) {
+            command.problem(QStringLiteral("--out must name a folder: \"%1\"").arg(given));
+            return false;
+        }
+        input.outputFolder = nativeAbsolute(given);
+    }
+    return true;
+}
+
+// The window's checks before a run, with their messages; a hint says which option to give.
+bool passesCreateChecks(const Command &command, const RunOptions &options, const RunInput &input,
+                        bool bulk, const QString &namesFile)
+{
+    CreateInput check;
+    check.articleCount = int(input.articles.size());
+    check.adTitle = input.adTitle;
+    check.ctaText = input.ctaText;
+    check.ctaUrl = input.ctaUrl;
+    check.bulk = bulk;
+    check.useKeywordNames = !input.useOriginalNames;
+    check.finalListCount = int(input.finalNames.size());
+    check.singleName = input.singleName;
+    const QString message = firstCreateProblem(check);
+    if (message.isEmpty())
+        return true;
+
+    QString hint;
+    if (check.articleCount == 0) {
+        hint = QStringLiteral("Give one or more articles: .txt files, or folders holding them.");
+    } else if (input.adTitle.isEmpty() || input.ctaText.isEmpty() || input.ctaUrl.isEmpty()) {
+        QStringList missing;
+        for (const auto &[value, option] :
+             {std::pair{input.adTitle, &options.adTitle},
+              std::pair{input.ctaText, &options.ctaText}, std::pair{input.ctaUrl, &options.ctaUrl}})
+            if (value.isEmpty())
+                missing << QStringLiteral("--") + option->names().constFirst();
+        hint = QStringLiteral("Missing or empty: %1").arg(missing.join(QStringLiteral(", ")));
+    } else if (bulk) {
+        hint = QStringLiteral("The names file holds no names: %1").arg(namesFile);
+    } else if (input.singleName.isEmpty()) {
+        hint = QStringLiteral("Give the PDF's name with --name.");
+    }
+    command.problem(message, hint);
+    return false;
+}
+
+// Drives one run through the shared code, as the window's Create does after its checks.
+int runPdfs(const Command &command, const RunInput &input, bool bulk)
+{
+    const QString binFolder = input.appFolder + kSep + QStringLiteral("bin");
+    // Two runs on one application folder would remove each other's page files.
+    QLockFile lock(binFolder + kSep + QStringLiteral(".paperwake-cli.lock"));
+    if (QFileInfo(binFolder).isDir() && !lock.tryLock(0) &&
+        lock.error() == QLockFile::LockFailedError)
+        return command.problem(
+            QStringLiteral("another run is using the application folder %1").arg(input.appFolder));
+
+    const QStringList stuck = removeOldPageFiles(input.appFolder);
+    if (!stuck.isEmpty())
+        return command.problem(
+            QStringLiteral("these page files from an earlier run could not be removed from %1:\n"
+                           "%2")
+                .arg(binFolder, stuck.join(u'\n')),
+            QStringLiteral("Close any program that uses them or remove them yourself."));
+
+    ProductionRun run;
+    CliProgress progress(err(), CliProgress::isTerminal(fileno(stderr)), &run);
+    CliProgress::catchStopSignals();
+    QElapsedTimer timer;
+    timer.start();
+    const RunReport report = bulk ? run.runBulk(input, &progress) : run.runSingle(input, &progress);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    CliProgress::stopCatchingSignals();
+    progress.finish();
+
+    if (!report.error.isEmpty())
+        return command.problem(report.error);
+
+    // The paths of the PDFs made, once each even when a later PDF replaced an earlier one.
+    QSet<QString> printed;
+    for (const QString &pdf : report.pdfsMade)
+        if (!printed.contains(pdf)) {
+            printed.insert(pdf);
+            out() << pdf << '\n';
+        }
+    out().flush();
+
+    for (const RunFailure &failure : report.failures)
+        err() << "not made: " << failure.pdfName << ": " << failure.reason << '\n';
+    const int expected = bulk ? int(input.articles.size()) : 1;
+    err() << QStringLiteral("%1 made, %2 failed, %3 s")
+                 .arg(report.made)
+                 .arg(report.failures.size())
+                 .arg(seconds, 0, 'f', 2);
+    if (report.cancelled)
+        err() << QStringLiteral(", stopped with %1 of %2 not begun")
+                     .arg(expected - report.attempted)
+                     .arg(expected);
+    err() << '\n';
+    err().flush();
+
+    if (report.cancelled)
+        return 128 + (CliProgress::stopSignal() ? CliProgress::stopSignal() : SIGINT);
+    return report.failures.isEmpty() ? kAllMade : kSomeFailed;
+}
+
+int bulkCommand(const QStringList &arguments)
+{
+    Command command(
+        QStringLiteral("bulk"),
+        QStringLiteral("--ad-title T --cta-text C --cta-url U [--names FILE] [--jobs N] "
+                       "[--out DIR] ARTICLE..."),
+        QStringLiteral("Makes one PDF per article, as the window's Bulk PDF Creation does: the "
+                       "same template, page files, names and checks. PDFs are named after the "
+                       "article files, or after the names of --names in turn."));
+    RunOptions options;
+    options.addTo(command.parser);
+    const QCommandLineOption names(
+        QStringLiteral("names"),
+        QStringLiteral("Name the PDFs after the names in FILE, one per line (as \"names\" prints "
+                       "them), used in turn and from the first again when they run out."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption jobs(
+        QStringLiteral("jobs"),
+        QStringLiteral("Run at most N conversions at once (default: the number of cores, %1).")
+            .arg(QThread::idealThreadCount()),
+        QStringLiteral("N"));
+    command.parser.addOption(names);
+    command.parser.addOption(jobs);
+    if (const int status = command.parse(arguments, true); status >= 0)
+        return status;
+
+    RunInput input;
+    if (!readRunOptions(command, options, input))
+        return kBadInput;
+    const QString namesFile = command.parser.value(names);
+    if (command.parser.isSet(names)) {
+        input.useOriginalNames = false;
+        if (!tFile::LoadList(input.finalNames, namesFile))
+            return command.problem(
+                QStringLiteral("the names file could not be read: %1").arg(namesFile));
+    }
+    if (command.parser.isSet(jobs)) {
+        bool ok = false;
+        input.maxJobs = command.parser.value(jobs).toInt(&ok);
+        if (!ok || input.maxJobs < 1)
+            return command.problem(QStringLiteral("--jobs needs a whole number from 1 up, not "
+                                                  "\"%1\"")
+                                       .arg(command.parser.value(jobs)));
+    }
+    if (!passesCreateChecks(command, options, input, true, namesFile))
+        return kBadInput;
+    return runPdfs(command, input, true);
+}
+
+int singleCommand(const QStringList &arguments)
+{
+    Command command(
+        QStringLiteral("single"),
+        QStringLiteral("--ad-title T --cta-text C --cta-url U --name NAME [--out DIR] "
+                       "ARTICLE..."),
+        QStringLiteral("Makes one PDF of all the articles, in the order given, as the window's "
+                       "Single PDF Creation does."));
+    RunOptions options;
+    options.addTo(command.parser);
+    const QCommandLineOption name(
+        QStringLiteral("name"),
+        QStringLiteral("The PDF's name without \".pdf\"; spaces become \"-\"."),
+        QStringLiteral("NAME"));
+    command.parser.addOption(name);
+    if (const int status = command.parse(arguments, true); status >= 0)
+        return status;
+
+    RunInput input;
+    if (!readRunOptions(command, options, input))
+        return kBadInput;
+    input.singleName = command.parser.value(name);
+    if (!passesCreateChecks(command, options, input, false, {}))
+        return kBadInput;
+    return runPdfs(command, input, false);
+}
+
+int namesCommand(const QStringList &arguments)
+{
+    Command command(QStringLiteral("names"), QStringLiteral("--keywords FILE [--patterns FILE]"),
+                    QStringLiteral("Prints every name pattern combined with every keyword, one "
+                                   "name per line, as the window's Combine Keywords builds its "
+                                   "final list: \"names ... > list.txt\" feeds \"bulk --names "
+                                   "list.txt\"."));
+    const QCommandLineOption keywords(QStringLiteral("keywords"),
+                                      QStringLiteral("The keywords, one per line."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption patterns(
+        QStringLiteral("patterns"),
+        QStringLiteral("The name patterns, one per line, \"#KEYWORD#\" where a keyword goes "
+                       "(default: lstcombinations.txt in the application folder)."),
+        QStringLiteral("FILE"));
+    command.parser.addOption(keywords);
+    command.parser.addOption(patterns);
+    if (const int status = command.parse(arguments, false); status >= 0)
+        return status;
+
+    if (!command.parser.isSet(keywords))
+        return command.problem(QStringLiteral("--keywords FILE is needed: a file with one "
+                                              "keyword per line"));
+    const QString keywordFile = command.parser.value(keywords);
+    QString keywordText;
+    if (!tFile::LoadText(keywordText, keywordFile))
+        return command.problem(
+            QStringLiteral("the keywords file could not be read: %1").arg(keywordFile));
+    if (keywordText.isEmpty())
+        return command.problem(QStringLiteral("Please enter some keywords first."),
+                               QStringLiteral("The keywords file is empty: %1").arg(keywordFile));
+    QStringList keywordList;
+    tFile::LoadList(keywordList, keywordFile);
+
+    // Like the window: a missing default pattern file means no patterns, and no names.
+    QString patternFile = command.appFolder + kSep + QStringLiteral("lstcombinations.txt");
+    const bool patternsGiven = command.parser.isSet(patterns);
+    if (patternsGiven)
+        patternFile = command.parser.value(patterns);
+    QStringList patternList;
+    if ((patternsGiven || tTools::FileExists(patternFile, false)) &&
+        !tFile::LoadList(patternList, patternFile))
+        return command.problem(
+            QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
+    if (patternList.isEmpty())
+        err() << kProgram << " names: no name patterns in " << patternFile << '\n';
+
+    for (const QString &name : combineKeywords(patternList, keywordList))
+        out() << name << '\n';
+    return kAllMade;
+}
+
+int fillerCommand(const QStringList &arguments)
+{
+    Command command(QStringLiteral("filler"),
+                    QStringLiteral("--pages N [--keywords FILE] [--seed S] --out FILE.txt"),
+                    QStringLiteral("Writes a filler article as the Random Content Generator "
+                                   "window does: N + 1 pages of five-word sentences drawn from "
+                                   "the application folder's word lists random/1.txt to "
+                                   "random/5.txt, with a keyword in every paragraph when "
+                                   "keywords are given. The file is UTF-8 with CR LF line ends "
+                                   "and replaces a file of that name."));
+    const QCommandLineOption pages(
+        QStringLiteral("pages"),
+        QStringLiteral("The number of pages as the window counts them, 0 to %1.")
+            .arg(filler::kMaxPages),
+        QStringLiteral("N"));
+    const QCommandLineOption keywords(QStringLiteral("keywords"),
+                                      QStringLiteral("Keywords to mix in, one per line."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Start the random picks from S (a whole number), for the same text "
+                       "every time."),
+        QStringLiteral("S"));
+    const QCommandLineOption outFile(
+        QStringLiteral("out"),
+        QStringLiteral("The file to write, in a folder that exists; \".txt\" is added when the "
+                       "name does not end in it."),
+        QStringLiteral("FILE.txt"));
+    command.parser.addOption(pages);
+    command.parser.addOption(keywords);
+    command.parser.addOption(seed);
+    command.parser.addOption(outFile);
+    if (const int status = command.parse(arguments, false); status >= 0)
+        return status;
+    const QCommandLineParser &parser = command.parser;
+
+    if (!parser.isSet(pages))
+        return command.problem(QStringLiteral("--pages N is needed"));
+    const std::optional<int> pageCount = filler::parsePageCount(parser.value(pages));
+    if (!pageCount)
+        return command.problem(QStringLiteral("--pages needs a whole number from 0 to %1, not "
+                                              "\"%2\"")
+                                   .arg(filler::kMaxPages)
+                                   .arg(parser.value(pages)));
+
+    if (!parser.isSet(outFile))
+        return command.problem(QStringLiteral("--out FILE.txt is needed"));
+    // The window's Save File: a name in a folder, ".txt" behind it.
+    const QFileInfo target(parser.value(outFile));
+    QString name = target.fileName();
+    if (name.endsWith(QStringLiteral(".txt")))
+        name.chop(4);
+    if (const QString problem = filler::saveNameProblem(name); !problem.isEmpty())
+        return command.problem(problem, name.isEmpty() ? QStringLiteral("--out must name a file.")
+                                                       : QString());
+    if (!QFileInfo(target.path()).isDir())
+        return command.problem(
+            QStringLiteral("the folder to write into does not exist: %1").arg(target.path()));
+    const QString path = filler::filePath(nativeAbsolute(target.path()), name);
+
+    QStringList keywordList;
+    if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))
+        return command.problem(
+            QStringLiteral("the keywords file could not be read: %1").arg(parser.value(keywords)));
+
+    tTools random;
+    if (parser.isSet(seed)) {
+        bool ok = false;
+        const qlonglong value = parser.value(seed).toLongLong(&ok);
+        if (!ok)
+            return command.problem(
+                QStringLiteral("--seed needs a whole number, not \"%1\"").arg(parser.value(seed)));
+        random.seed(std::uint32_t(value));
+    }
+
+    const filler::WordLists words = filler::loadWordLists(command.appFolder);
+    if (const int empty = filler::firstEmptyList(words); empty >= 0)
+        return command.problem(
+            QStringLiteral("the word list %1 is missing or empty; it needs one word per line")
+                .arg(filler::wordListPath(command.appFolder, empty)));
+
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<QString> text =
+        filler::generateFillerText(words, keywordList, *pageCount, random);
+    QString reason;
+    if (!text || !tFile::SaveText(*text, path, &reason)) {
+        err() << kProgram << " filler: the file could not be written: " << path << " (" << reason
+              << ")\n";
+        return kSomeFailed;
+    }
+    out() << path << '\n';
+    const int written = *pageCount + 1;
+    err() << QStringLiteral("%1 %2 written, %3 s")
+                 .arg(written)
+                 .arg(written == 1 ? QStringLiteral("page") : QStringLiteral("pages"))
+                 .arg(timer.nsecsElapsed() / 1e9, 0, 'f', 2)
+          << '\n';
+    return kAllMade;
+}
+
+} // namespace
+
+int runCommandLine(const QStringList &arguments)
+{
+    int status = kBadInput;
+    const QString command = arguments.value(1);
+    // The command's parser sees the program name and what follows the command.
+    QStringList rest = arguments.mid(2);
+    rest.prepend(arguments.value(0, kProgram));
+    if (command == u"bulk") {
+        status = bulkCommand(rest);
+    } else if (command == u"single") {
+        status = singleCommand(rest);
+    } else if (command == u"names") {
+        status = namesCommand(rest);
+    } else if (command == u"filler") {
+        status = fillerCommand(rest);
+    } else if (command == u"-h" || command == u"--help" || command == u"help") {
+        out() << generalHelp();
+        status = kAllMade;
+    } else if (command == u"--version") {
+        out() << kProgram << ' ' << QCoreApplication::applicationVersion() << '\n';
+        status = kAllMade;
+    } else {
+        if (command.isEmpty())
+            err() << kProgram << ": a command is needed\n\n";
+        else
+            err() << kProgram << ": unknown command \"" << command << "\"\n\n";
+        err() << generalHelp();
+    }
+    out().flush();
+    err().flush();
+    return status;
+}
