@@ -387,6 +387,15 @@ void frmMass::cmdCreate_Click()
         return;
     }
 
+    const ApplicationFolderLock lock(m_appFolder);
+    if (!lock.acquired()) {
+        showMessage(QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until "
+                                   "it has finished, then press Create again.")
+                        .arg(m_appFolder),
+                    QStringLiteral("Error"));
+        return;
+    }
+
     // Old page files would be appended to, so a run must not start while one is stuck.
     const QStringList stuck = removeOldPageFiles(m_appFolder);
     if (!stuck.isEmpty()) {

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSet>
 #include <QTextStream>
 
@@ -293,10 +292,8 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
 int runPdfs(const Command &command, const RunInput &input, bool bulk)
 {
     const QString binFolder = input.appFolder + kSep + QStringLiteral("bin");
-    // Two runs on one application folder would remove each other's page files.
-    QLockFile lock(binFolder + kSep + QStringLiteral(".paperwake-cli.lock"));
-    if (QFileInfo(binFolder).isDir() && !lock.tryLock(0) &&
-        lock.error() == QLockFile::LockFailedError)
+    const ApplicationFolderLock lock(input.appFolder);
+    if (!lock.acquired())
         return command.problem(
             QStringLiteral("another run is using the application folder %1").arg(input.appFolder));
 

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QTimer>
 
 namespace {
@@ -379,3 +380,14 @@ QStringList removeOldPageFiles(const QString &appFolder)
     }
     return notRemoved;
 }
+
+ApplicationFolderLock::ApplicationFolderLock(const QString &appFolder)
+{
+    const QString bin = appFolder + QDir::separator() + QStringLiteral("bin");
+    if (!QFileInfo(bin).isDir())
+        return;
+    m_lock = std::make_unique<QLockFile>(bin + QDir::separator() + QStringLiteral(".paperwake-run.lock"));
+    m_acquired = m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
+}
+
+ApplicationFolderLock::~ApplicationFolderLock() = default;

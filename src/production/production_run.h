@@ -12,6 +12,7 @@
 #include <memory>
 
 class QEventLoop;
+class QLockFile;
 
 // Everything a run needs, copied when it starts, so the window's lists can change meanwhile.
 struct RunInput
@@ -120,3 +121,22 @@ QString closingMessage(const RunReport &report);
 // Removes the page files of earlier runs: every *.html in appFolder/bin except the template.
 // Returns the names that could not be removed.
 QStringList removeOldPageFiles(const QString &appFolder);
+
+// Held for the length of a run, so that two runs on one application folder (from the window
+// or the command line) never remove or overwrite each other's page files.
+class ApplicationFolderLock
+{
+public:
+    explicit ApplicationFolderLock(const QString &appFolder);
+    ~ApplicationFolderLock();
+    ApplicationFolderLock(const ApplicationFolderLock &) = delete;
+    ApplicationFolderLock &operator=(const ApplicationFolderLock &) = delete;
+
+    // False only when another run holds the folder; a folder without bin has nothing to guard,
+    // and the run itself reports what is missing.
+    bool acquired() const { return m_acquired; }
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_acquired = true;
+};

@@ -33,6 +33,7 @@ private slots:
     void create_refusesUnsafeSingleName();
     void create_cleanUpKeepsOnlyTheExactTemplate();
     void create_missingConverterStopsBeforeWriting();
+    void create_refusedWhileAnotherRunHoldsTheFolder();
     void bulkRun_realConverter_pdfPerArticleAndReady();
     void bulkRun_keywordNamesCycle();
     void singleRun_realConverter_joinsArticlesUnderTypedName();
@@ -245,6 +246,31 @@ void CreateCommandTest::create_missingConverterStopsBeforeWriting()
     QCOMPARE(QDir(f.app.file(QStringLiteral("bin"))).entryList({"*.html"}),
              QStringList{QStringLiteral("template.html")});
     QVERIFY(f.window.findChild<QPushButton *>("cmdCreate")->isEnabled());
+}
+
+void CreateCommandTest::create_refusedWhileAnotherRunHoldsTheFolder()
+{
+    Fixture f;
+    f.app.installFakeConverter("printf '%%PDF' > \"$2\"");
+    const QString oldPage = f.app.writeFile(QStringLiteral("bin/old.html"), "other run's page");
+    f.addArticle(QStringLiteral("a.txt"), "text");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    {
+        const ApplicationFolderLock otherRun(f.app.path());
+        QVERIFY(otherRun.acquired());
+        f.create();
+        QCOMPARE(f.platform.messages.size(), 1);
+        QCOMPARE(f.platform.messages[0].title, QStringLiteral("Error"));
+        QVERIFY(f.platform.messages[0].text.contains(QStringLiteral("Another run")));
+        QCOMPARE(readBytes(oldPage), QByteArray("other run's page"));
+        QVERIFY(!QFileInfo::exists(f.output(QStringLiteral("a.pdf"))));
+    }
+    // Once the other run is over, Create works again.
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QVERIFY(QFileInfo::exists(f.output(QStringLiteral("a.pdf"))));
 }
 
 void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
