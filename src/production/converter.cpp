@@ -114,11 +114,9 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
     // stays until a good one replaces it, and never passes for this conversion's result.
     const QFileInfo target(pdfPath);
+    // Short, so a PDF name near the file-name length limit still leaves room for it.
     const QString partialPath = target.dir().filePath(
-        QStringLiteral(".%1.%2-%3.part.pdf")
-            .arg(target.fileName())
-            .arg(QCoreApplication::applicationPid())
-            .arg(id));
+        QStringLiteral(".pw-%1-%2.part.pdf").arg(QCoreApplication::applicationPid()).arg(id));
     QFile::remove(partialPath);
 
     auto *process = new QProcess(this);
@@ -262,7 +260,9 @@ QString ConversionLauncher::lastErrorLine(const QByteArray &errorTail)
     const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
         const QString line = it->trimmed();
-        if (line.startsWith(QStringLiteral("Error"), Qt::CaseInsensitive))
+        // A page script that could not be fetched does not stop the PDF; it is never the reason.
+        if (line.startsWith(QStringLiteral("Error"), Qt::CaseInsensitive)
+            && !line.contains(QStringLiteral("Failed to load http"), Qt::CaseInsensitive))
             return line;
     }
     return {};

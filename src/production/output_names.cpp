@@ -21,9 +21,16 @@ QString GetCleanFileName(const QString &sPath)
     return result;
 }
 
+QString articleBaseName(const QString &articlePath)
+{
+    // A file name legal here (a backslash on Linux, say) may still be one the output cannot
+    // use; such characters become "-", as in keyword names.
+    return safename::replaceForbidden(GetCleanFileName(articlePath), u'-');
+}
+
 QString bulkPdfName(const QString &articlePath)
 {
-    return tParser::ReplaceText(GetCleanFileName(articlePath), QStringLiteral(".txt"),
+    return tParser::ReplaceText(articleBaseName(articlePath), QStringLiteral(".txt"),
                                 QStringLiteral(".pdf"), 0);
 }
 

@@ -132,6 +132,12 @@ bool ProductionRun::prepareFolders(Context &c, RunReport &report)
             QStringLiteral("The output folder could not be created:\n%1").arg(c.outputFolder);
         return false;
     }
+    if (!QFileInfo(c.outputFolder).isWritable()) {
+        report.error = QStringLiteral("No PDF can be written into the output folder:\n%1\n\n"
+                                      "Allow writing there, then try again.")
+                           .arg(c.outputFolder);
+        return false;
+    }
     return true;
 }
 
@@ -162,7 +168,7 @@ RunReport ProductionRun::runBulk(const RunInput &input, RunObserver *observer)
         // Native separators, so the clean name never keeps a folder part on Windows.
         const QString nativeArticle = QDir::toNativeSeparators(article);
         const QString pageName =
-            pagebuilder::bulkPageFileName(outputnames::GetCleanFileName(nativeArticle));
+            pagebuilder::bulkPageFileName(outputnames::articleBaseName(nativeArticle));
         QString pdfName;
         if (c.input.useOriginalNames) {
             pdfName = outputnames::bulkPdfName(nativeArticle);

@@ -216,7 +216,10 @@ void PageBuilderTest::getCleanFileName()
     QFETCH(QString, path);
     QFETCH(QString, clean);
     QCOMPARE(outputnames::GetCleanFileName(path), clean);
-    QCOMPARE(outputnames::bulkPdfName(path), clean.chopped(4) + u".pdf"_s);
+    // Output names never hold what an output file cannot: here the backslash becomes "-".
+    QCOMPARE(outputnames::bulkPdfName(path),
+             safename::replaceForbidden(clean.chopped(4), u'-') + u".pdf"_s);
+    QVERIFY(safename::isSafe(outputnames::bulkPdfName(path)));
 }
 
 void PageBuilderTest::keywordPdfName_tidiesAndStaysInOutputFolder_data()

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <functional>
@@ -83,6 +82,7 @@ private slots:
     void single_unreadableArticle_makesNoPdf();
     void single_converterWritesNothing_failureNamed();
     void single_unsafeName_refused();
+    void single_nameNearTheLengthLimit_made();
     void cancel_endsConvertersAndLaterPages();
 };
 
@@ -197,25 +197,14 @@ void ProductionRunTest::single_templateName_leavesTemplateAlone()
     QCOMPARE(readBytes(app.file(u"bin/template.html"_s)), templateBytes);
 }
 
-namespace {
-
-// The converter writes beside the PDF under a temporary name: ".<pdf>.<pid>-<id>.part.pdf".
-QString pdfNameOf(const QString &writtenPath)
-{
-    static const QRegularExpression partial(u"^\\.(.+)\\.\\d+-\\d+\\.part\\.pdf$"_s);
-    const QString name = QFileInfo(writtenPath).fileName();
-    const QRegularExpressionMatch match = partial.match(name);
-    return match.hasMatch() ? match.captured(1) : name;
-}
-
-} // namespace
-
 void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
 {
     TestAppFolder app;
     const QString log = app.file(u"conversions.log"_s);
-    app.installFakeConverter("echo \"start $2\" >> '" + log.toUtf8() + "'\n" + kCopyingConverter +
-                             "\necho \"end $2\" >> '" + log.toUtf8() + "'");
+    // The converter writes under a temporary name; the page it reads tells which article it is.
+    app.installFakeConverter("w=$(grep -o 'words-[0-9]' \"$1\")\necho \"start $w\" >> '" +
+                             log.toUtf8() + "'\n" + kCopyingConverter + "\necho \"end $w\" >> '" +
+                             log.toUtf8() + "'");
     RunInput input = adInput(app);
     // Articles 3 and 4 share a page name; names A B C come round again for 4 and 5.
     input.articles = {article(app, u"1.txt"_s, "words-1"), article(app, u"2.txt"_s, "words-2"),
@@ -237,18 +226,29 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
         QVERIFY2(pdf.contains(it.value()) && pdf.count("words-") == 1, pdf.constData());
     }
 
-    QSet<QString> running;
+    const QHash<QString, QString> pdfOf{{u"words-1"_s, u"A.pdf"_s}, {u"words-2"_s, u"B.pdf"_s},
+                                        {u"words-3"_s, u"C.pdf"_s}, {u"words-4"_s, u"A.pdf"_s},
+                                        {u"words-5"_s, u"B.pdf"_s}};
+    const QHash<QString, QString> pageOf{{u"words-1"_s, u"1.html"_s}, {u"words-2"_s, u"2.html"_s},
+                                         {u"words-3"_s, u"same.html"_s}, {u"words-4"_s, u"same.html"_s},
+                                         {u"words-5"_s, u"5.html"_s}};
+    QSet<QString> runningPdfs, runningPages;
     int most = 0;
     QStringList starts;
     for (const QString &line : QString::fromUtf8(readBytes(log)).split(u'\n', Qt::SkipEmptyParts)) {
-        const QString pdf = pdfNameOf(line.section(u' ', 1));
+        const QString words = line.section(u' ', 1);
+        const QString pdf = pdfOf.value(words), page = pageOf.value(words);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(line));
         if (line.startsWith(u"start"_s)) {
-            QVERIFY2(!running.contains(pdf), qPrintable(pdf + u" converted twice at once"_s));
-            running.insert(pdf);
+            QVERIFY2(!runningPdfs.contains(pdf), qPrintable(pdf + u" converted twice at once"_s));
+            QVERIFY2(!runningPages.contains(page), qPrintable(page + u" converted twice at once"_s));
+            runningPdfs.insert(pdf);
+            runningPages.insert(page);
             starts << pdf;
-            most = qMax(most, int(running.size()));
+            most = qMax(most, int(runningPdfs.size()));
         } else {
-            running.remove(pdf);
+            runningPdfs.remove(pdf);
+            runningPages.remove(page);
         }
     }
     starts.sort();
@@ -393,6 +393,20 @@ void ProductionRunTest::cancel_endsConvertersAndLaterPages()
     const QString pid = QString::fromUtf8(readBytes(pidFile)).trimmed();
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
 #endif
+}
+
+void ProductionRunTest::single_nameNearTheLengthLimit_made()
+{
+    // 245 characters leave just room for ".html": the temporary PDF must not need more.
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"a.txt"_s, "words")};
+    input.singleName = QString(245, u'n');
+    ProductionRun run;
+    const RunReport report = run.runSingle(input);
+    QCOMPARE(report.made, 1);
+    QVERIFY(QFileInfo::exists(app.file(u"bin/output/"_s + input.singleName + u".pdf"_s)));
 }
 
 QTEST_GUILESS_MAIN(ProductionRunTest)
