@@ -1,6 +1,7 @@
 #include "frm_mass.h"
 
 #include "article_browser.h"
+#include "converter.h"
 #include "create_checks.h"
 #include "frm_rc.h"
 #include "keyword_names.h"
@@ -358,6 +359,13 @@ private:
 
 void frmMass::mnuDummy_Click()
 {
+    // Its modal loop would hold the run's conversions back until it closed.
+    if (isRunning()) {
+        showMessage(QStringLiteral("The Random Content Creator can be opened once the PDFs are "
+                                   "made."),
+                    QStringLiteral("Please Wait"));
+        return;
+    }
     BrowserFolder browser(m_articleBrowser);
     frmRC generator(m_appFolder, m_platform, &browser, this);
     generator.exec();
@@ -387,8 +395,18 @@ void frmMass::cmdCreate_Click()
         return;
     }
 
-    const ApplicationFolderLock lock(m_appFolder);
-    if (!lock.acquired()) {
+    // Without a converter nothing can be made: say so before the old pages are touched.
+    const QString converterMissing =
+        conversion::converterProblem(conversion::converterPath(m_appFolder));
+    if (!converterMissing.isEmpty()) {
+        showMessage(converterMissing, QStringLiteral("Error"));
+        return;
+    }
+
+    // Held until the run has finished, not through the closing question.
+    m_folderLock = std::make_unique<ApplicationFolderLock>(m_appFolder);
+    if (!m_folderLock->acquired()) {
+        m_folderLock.reset();
         showMessage(QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until "
                                    "it has finished, then press Create again.")
                         .arg(m_appFolder),
@@ -399,6 +417,7 @@ void frmMass::cmdCreate_Click()
     // Old page files would be appended to, so a run must not start while one is stuck.
     const QStringList stuck = removeOldPageFiles(m_appFolder);
     if (!stuck.isEmpty()) {
+        m_folderLock.reset();
         showMessage(QStringLiteral("These page files from an earlier run could not be removed "
                                    "from the folder %1:\n%2\n\nClose any program that uses them "
                                    "or remove them yourself, then press Create again.")
@@ -468,13 +487,13 @@ void frmMass::beginRun()
     pbProgress->show();
 }
 
-void frmMass::finishRun(const RunReport &report)
+void frmMass::finishRun()
 {
+    m_folderLock.reset();
     tmrPleaseWait->stop();
     cmdCreate->setEnabled(true);
     cmdOutput->setEnabled(true);
     pbProgress->hide();
-    Q_UNUSED(report);
 }
 
 void frmMass::CreateBulkPDFs()
@@ -484,9 +503,10 @@ void frmMass::CreateBulkPDFs()
     pbProgress->setMaximum(int(input.articles.size()));
     WindowProgress progress(lblPleaseWait, pbProgress);
     const RunReport report = m_run->runBulk(input, &progress);
-    finishRun(report);
+    finishRun();
     lblPleaseWait->setText(QStringLiteral("Ready."));
-    lblPleaseWait->show();
+    // A run stopped before making anything is not ready for anything.
+    lblPleaseWait->setVisible(report.error.isEmpty());
     if (!input.articles.isEmpty())
         lstSelectedArticles->setCurrentRow(int(input.articles.size()) - 1);
     closingPrompt(report);
@@ -502,7 +522,7 @@ void frmMass::CreateSinglePDF()
     pbProgress->setMaximum(1);
     WindowProgress progress(lblPleaseWait, pbProgress);
     const RunReport report = m_run->runSingle(input, &progress);
-    finishRun(report);
+    finishRun();
     lblPleaseWait->hide();
     if (!input.articles.isEmpty())
         lstSelectedArticles->setCurrentRow(int(input.articles.size()) - 1);

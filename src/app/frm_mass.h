@@ -94,7 +94,7 @@ private:
     void showMessage(const QString &text, const QString &title);
     RunInput runInput() const;
     void beginRun();
-    void finishRun(const RunReport &report);
+    void finishRun();
     void closingPrompt(const RunReport &report);
     void buildSelectionAndNaming();
     void Form_Load();
@@ -132,6 +132,7 @@ private:
     ArticleBrowser *m_articleBrowser = nullptr;
     KeywordNames *m_keywordNames = nullptr;
     ProductionRun *m_run = nullptr;
+    std::unique_ptr<ApplicationFolderLock> m_folderLock;
 
     friend class FrmMassTest;
 };

@@ -110,7 +110,6 @@ void frmRC::buildControls()
     // Below: the generated text on the left, the note and the keywords on the right.
     RichTextBox1 = new QPlainTextEdit(this);
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-    RichTextBox1->setReadOnly(true);
     RichTextBox1->setAccessibleName(QStringLiteral("Generated content"));
     twips::place(RichTextBox1, 240, 840, 11520, 7410);
 
@@ -260,7 +259,9 @@ void frmRC::setText(const QString &text)
 
 void frmRC::cmdSave_Click()
 {
-    if (m_text.isEmpty()) {
+    // What the box holds is saved, edits included; line ends become CR LF on the way out.
+    const QString text = RichTextBox1->toPlainText();
+    if (text.isEmpty()) {
         m_platform->messageBox(
             this, QStringLiteral("There's nothing to save. Please generate some content first."),
             kMissingInfo);
@@ -273,9 +274,17 @@ void frmRC::cmdSave_Click()
         return;
     }
 
-    const QString path = filler::filePath(QDir::toNativeSeparators(m_mainBrowser->folder()), name);
+    const QString folder = m_mainBrowser->folder();
+    if (folder.isEmpty()) {
+        m_platform->messageBox(this,
+                               QStringLiteral("No article folder is open in the main window. "
+                                              "Close this window, choose a folder, then save."),
+                               kMissingInfo);
+        return;
+    }
+    const QString path = filler::filePath(QDir::toNativeSeparators(folder), name);
     QString reason;
-    if (!tFile1.SaveText(m_text, path, &reason)) {
+    if (!tFile1.SaveText(text, path, &reason)) {
         m_platform->messageBox(
             this, QStringLiteral("The file could not be saved:\n%1\n\n%2").arg(path, reason),
             QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);

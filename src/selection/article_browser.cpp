@@ -64,7 +64,9 @@ ArticleBrowser::ArticleBrowser(QWidget *page, QGroupBox *frSinglePDFCreation,
     buildMenu(page);
 
     // The browser starts on the process's working folder; the count is the window's to show.
-    Dir1->setPath(QDir::currentPath());
+    // A working folder that cannot be listed must not leave the browser without any folder.
+    if (!Dir1->setPath(QDir::currentPath()) && !Dir1->setPath(QDir::homePath()))
+        Dir1->setPath(QDir::rootPath());
     m_fileFolder = Dir1->path();
     m_driveFolder.insert(driveOf(m_fileFolder), m_fileFolder);
     showDriveOf(m_fileFolder);

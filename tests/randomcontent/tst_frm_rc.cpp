@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 namespace {
@@ -385,6 +386,14 @@ void FrmRcTest::save_writesUtf8CrLfAndRefreshesFileList()
     QCOMPARE(readBytes(path), asSaved(w->generatedText()));
     QCOMPARE(platform.messages.size(), 2);
     QCOMPARE(browser.refreshes, 2);
+
+    // What the user typed into the box is what gets saved.
+    auto *box = child<QPlainTextEdit>("RichTextBox1");
+    box->moveCursor(QTextCursor::Start);
+    box->insertPlainText(QStringLiteral("My own opening line.\n"));
+    child("cmdSave")->click();
+    QVERIFY(readBytes(path).startsWith("My own opening line.\r\n"));
+    QCOMPARE(readBytes(path).mid(22), asSaved(w->generatedText()));
 }
 
 void FrmRcTest::save_failureShowsReasonAndNoDone()

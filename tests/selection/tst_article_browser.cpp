@@ -140,6 +140,17 @@ void ArticleBrowserTest::startUp_browsesTheWorkingFolder()
     QCOMPARE(itemsOf(win.files), (QStringList{"A.txt", "b.txt", "c.TXT"}));
     QCOMPARE(win.found->text(), QStringLiteral("3"));
     QVERIFY(win.selected->count() == 0);
+
+    // A working folder that is gone leaves the browser on the home folder, never on none:
+    // the filler window saves into whatever folder it shows.
+    {
+        QTemporaryDir gone;
+        QDir::setCurrent(gone.path());
+        gone.remove();
+        Window lost(platform.get());
+        QDir::setCurrent(before);
+        QCOMPARE(lost.browser->folder(), QDir::toNativeSeparators(QDir::homePath()));
+    }
 }
 
 void ArticleBrowserTest::addAll_appendsFileListOrderAfterExistingItems()
