@@ -1,7 +1,6 @@
 #include "frm_mass.h"
 
 #include "article_browser.h"
-#include "converter.h"
 #include "create_checks.h"
 #include "frm_rc.h"
 #include "keyword_names.h"
@@ -395,34 +394,10 @@ void frmMass::cmdCreate_Click()
         return;
     }
 
-    // Without a converter nothing can be made: say so before the old pages are touched.
-    const QString converterMissing =
-        conversion::converterProblem(conversion::converterPath(m_appFolder));
-    if (!converterMissing.isEmpty()) {
-        showMessage(converterMissing, QStringLiteral("Error"));
-        return;
-    }
-
     // Held until the run has finished, not through the closing question.
-    m_folderLock = std::make_unique<ApplicationFolderLock>(m_appFolder);
-    if (!m_folderLock->acquired()) {
-        m_folderLock.reset();
-        showMessage(QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until "
-                                   "it has finished, then press Create again.")
-                        .arg(m_appFolder),
-                    QStringLiteral("Error"));
-        return;
-    }
-
-    // Old page files would be appended to, so a run must not start while one is stuck.
-    const QStringList stuck = removeOldPageFiles(m_appFolder);
-    if (!stuck.isEmpty()) {
-        m_folderLock.reset();
-        showMessage(QStringLiteral("These page files from an earlier run could not be removed "
-                                   "from the folder %1:\n%2\n\nClose any program that uses them "
-                                   "or remove them yourself, then press Create again.")
-                        .arg(m_appFolder + kSep + QStringLiteral("bin"), stuck.join(u'\n')),
-                    QStringLiteral("Error"));
+    const QString notReady = prepareForRun(m_appFolder, m_folderLock);
+    if (!notReady.isEmpty()) {
+        showMessage(notReady, QStringLiteral("Error"));
         return;
     }
 

@@ -291,19 +291,10 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
 // Drives one run through the shared code, as the window's Create does after its checks.
 int runPdfs(const Command &command, const RunInput &input, bool bulk)
 {
-    const QString binFolder = input.appFolder + kSep + QStringLiteral("bin");
-    const ApplicationFolderLock lock(input.appFolder);
-    if (!lock.acquired())
-        return command.problem(
-            QStringLiteral("another run is using the application folder %1").arg(input.appFolder));
-
-    const QStringList stuck = removeOldPageFiles(input.appFolder);
-    if (!stuck.isEmpty())
-        return command.problem(
-            QStringLiteral("these page files from an earlier run could not be removed from %1:\n"
-                           "%2")
-                .arg(binFolder, stuck.join(u'\n')),
-            QStringLiteral("Close any program that uses them or remove them yourself."));
+    std::unique_ptr<ApplicationFolderLock> lock;
+    const QString notReady = prepareForRun(input.appFolder, lock);
+    if (!notReady.isEmpty())
+        return command.problem(notReady);
 
     ProductionRun run;
     CliProgress progress(err(), CliProgress::isTerminal(fileno(stderr)), &run);

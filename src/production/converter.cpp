@@ -2,6 +2,11 @@
 
 #include <filesystem>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -78,6 +83,17 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
 
 namespace {
 
+// Ends the converter with whatever it started: it runs in a process group of its own.
+void killConverter(QProcess *process)
+{
+#ifdef Q_OS_UNIX
+    const qint64 pid = process->processId();
+    if (pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+#endif
+    process->kill();
+}
+
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
 
@@ -120,6 +136,11 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     QFile::remove(partialPath);
 
     auto *process = new QProcess(this);
+#ifdef Q_OS_UNIX
+    // Its own process group: Ctrl-C in a terminal must reach us, who stop it cleanly, and not
+    // kill the converter first so that it looks as if it had crashed.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     process->setProgram(m_converter);
     process->setArguments({pagePath, partialPath});
     process->setStandardOutputFile(QProcess::nullDevice());
@@ -146,7 +167,7 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
         if (it == m_jobs.end())
             return;
         it->timedOut = true;
-        it->process->kill();
+        killConverter(it->process);
     });
 
     Job job;
@@ -228,18 +249,12 @@ void ConversionLauncher::stopAll()
         QProcess *process = job.process;
         job.timer->stop();
         process->disconnect(this);
-        // Free of the launcher, so it can clean up after itself even when the launcher is
-        // gone by the time the process has ended.
-        process->setParent(nullptr);
-        // The process dies a moment after kill(); whatever it wrote until then goes too.
-        const QString partialPath = job.partialPath;
-        connect(process, &QProcess::finished, process, [process, partialPath] {
-            QFile::remove(partialPath);
-            process->deleteLater();
-        });
-        connect(process, &QProcess::errorOccurred, process, &QObject::deleteLater);
-        process->kill();
-        QFile::remove(partialPath);
+        killConverter(process);
+        // A killed process ends at once; waiting for it here means nothing it writes can
+        // outlive the stop, even when no event loop runs afterwards (a program exiting).
+        process->waitForFinished(2000);
+        QFile::remove(job.partialPath);
+        delete process;
         finish(it.key(), ConversionOutcome::Stopped, {});
     }
 }

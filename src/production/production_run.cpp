@@ -397,3 +397,31 @@ ApplicationFolderLock::ApplicationFolderLock(const QString &appFolder)
 }
 
 ApplicationFolderLock::~ApplicationFolderLock() = default;
+
+QString prepareForRun(const QString &appFolder, std::unique_ptr<ApplicationFolderLock> &lock)
+{
+    // Without a converter nothing can be made: say so before the old pages are touched.
+    const QString converterMissing =
+        conversion::converterProblem(conversion::converterPath(appFolder));
+    if (!converterMissing.isEmpty())
+        return converterMissing;
+
+    lock = std::make_unique<ApplicationFolderLock>(appFolder);
+    if (!lock->acquired()) {
+        lock.reset();
+        return QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until it "
+                              "has finished, then try again.")
+            .arg(appFolder);
+    }
+
+    // Writing appends, so a run must not start while an old page file stays.
+    const QStringList stuck = removeOldPageFiles(appFolder);
+    if (!stuck.isEmpty()) {
+        lock.reset();
+        return QStringLiteral("These page files from an earlier run could not be removed from "
+                              "the folder %1:\n%2\n\nClose any program that uses them or remove "
+                              "them yourself, then try again.")
+            .arg(appFolder + QDir::separator() + QStringLiteral("bin"), stuck.join(u'\n'));
+    }
+    return {};
+}

@@ -140,3 +140,9 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_acquired = true;
 };
+
+// Makes the application folder ready for a run: the converter can be run, no other run holds
+// the folder (the lock is taken into `lock` and must be held until the run has finished) and
+// the page files of earlier runs are gone. Empty when all went well, else what stands in the
+// way and what to do; nothing has been removed then.
+QString prepareForRun(const QString &appFolder, std::unique_ptr<ApplicationFolderLock> &lock);

@@ -372,7 +372,7 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
             const CliResult second = runCli(QStringList{u"single"_s, u"--name"_s, u"x"_s}
                                             << adOptions(app) << app.file(u"articles/1.txt"_s));
             QCOMPARE(second.exitCode, 2);
-            QVERIFY2(second.err.contains(u"another run is using the application folder"_s),
+            QVERIFY2(second.err.contains(u"Another run is making PDFs"_s),
                      qPrintable(second.err));
             QVERIFY(QFileInfo::exists(app.file(u"bin/1.html"_s)));
             ::kill(pid_t(process.processId()), SIGINT);
