@@ -5,6 +5,7 @@
 #include "frm_rc.h"
 #include "keyword_names.h"
 #include "mod_general.h"
+#include "page_builder.h"
 #include "t_frame.h"
 #include "twips.h"
 
@@ -51,7 +52,8 @@ MainLayout MainLayout::designed()
 
 void MainLayout::resizeTo(float W, float H)
 {
-    // Each step stands alone: a refused one (negative size) leaves its old value.
+    // A size that would go negative (a minimised or tiny window) keeps its old value; the
+    // rest still follows the window.
     auto setSize = [](float &target, float value) {
         if (value >= 0)
             target = value;
@@ -491,8 +493,7 @@ void frmMass::CreateSinglePDF()
 {
     const RunInput input = runInput();
     // The box shows the name that is used.
-    txtPDFFilename->setText(tParser1.ReplaceText(input.singleName, QStringLiteral(" "),
-                                                 QStringLiteral("-"), 0));
+    txtPDFFilename->setText(pagebuilder::singleOutputName(input.singleName));
     beginRun();
     pbProgress->setMaximum(1);
     WindowProgress progress(lblPleaseWait, pbProgress);
@@ -517,7 +518,13 @@ void frmMass::closingPrompt(const RunReport &report)
                                Platform::Buttons::YesNo, Platform::Icon::Question);
     if (answer == Platform::Answer::No)
         return;
-    sFolder = m_appFolder + kSep + QStringLiteral("bin") + kSep + QStringLiteral("output");
+    openOutputFolder();
+}
+
+void frmMass::openOutputFolder()
+{
+    // The folder start-up made sure of, drive root included.
+    sFolder = outputFolderFor(m_appFolder);
     if (!m_platform->openFolder(sFolder))
         showMessage(QStringLiteral("The output folder could not be opened:\n%1").arg(sFolder),
                     QStringLiteral("Error"));
@@ -533,15 +540,13 @@ void frmMass::closeEvent(QCloseEvent *event)
 
 void frmMass::cmdOutput_Click()
 {
-    sFolder = m_appFolder + kSep + QStringLiteral("bin") + kSep + QStringLiteral("output");
-    if (!m_platform->openFolder(sFolder))
-        showMessage(QStringLiteral("The output folder could not be opened:\n%1").arg(sFolder),
-                    QStringLiteral("Error"));
+    openOutputFolder();
 }
 
 void frmMass::Form_Load()
 {
-    // Every step stands alone: start-up must complete whatever the folder holds.
+    // Nothing here may stop start-up: a missing bin folder or pattern file only leaves its part
+    // undone.
     optCreationMode[0]->show();
     optCreationMode[1]->show();
     frSinglePDFCreation->setTitle(QStringLiteral("  Single PDF Creation  "));
@@ -565,7 +570,7 @@ void frmMass::Form_Load()
 
     sFolder = outputFolderFor(m_appFolder);
     if (!modGeneral::FileOrFolderExists(sFolder, true))
-        QDir().mkdir(sFolder); // one level only: no bin, no output folder
+        QDir().mkdir(sFolder); // not mkpath: without bin this is not an application folder
 
     m_articleBrowser->UpdateFilesFound();
     applyLayout();

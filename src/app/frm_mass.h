@@ -40,8 +40,8 @@ struct MainLayout
     std::array<TwipRect, 2> frFilename;
 
     static MainLayout designed();
-    // The eleven assignments for an outer window size W x H; each one that would give a
-    // negative size is skipped on its own.
+    // Follows an outer window size W x H, in twips; a size that would go negative keeps its
+    // old value while the others still follow.
     void resizeTo(float W, float H);
 };
 
@@ -96,6 +96,7 @@ private:
     void beginRun();
     void finishRun();
     void closingPrompt(const RunReport &report);
+    void openOutputFolder();
     void buildSelectionAndNaming();
     void Form_Load();
     void applyLayout();

@@ -3,6 +3,7 @@
 #include "platform.h"
 #include "t_parser.h"
 #include "t_tools.h"
+#include "text_codec.h"
 #include "twips.h"
 
 #include <QButtonGroup>
@@ -18,15 +19,6 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kPlaceholder = QStringLiteral("#KEYWORD#");
-
-// Text boxes hold plain "\n" lines; lists travel as CR LF text.
-QString toCrLf(QString text)
-{
-    text.replace(kCrLf, QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    text.replace(QStringLiteral("\n"), kCrLf);
-    return text;
-}
 
 // Designed places inside the frame, in twips: keywords, patterns, the two buttons, then the
 // final list, left to right.
@@ -157,7 +149,7 @@ void KeywordNames::cmdCreateList_Click()
         return;
     }
     lstKeywords.clear();
-    tTools::SplitToList(toCrLf(keywordText), kCrLf, lstKeywords, QString());
+    tTools::SplitToList(textcodec::toCrLf(keywordText), kCrLf, lstKeywords, QString());
 
     const QStringList names = combineKeywords(patterns(), lstKeywords);
     // The pattern list's selection ends on the last pattern used.
@@ -190,7 +182,7 @@ void KeywordNames::txtFinalList_KeyUp(int keyCode, Qt::KeyboardModifiers)
 {
     if (keyCode != Qt::Key_Return && keyCode != Qt::Key_Enter)
         return;
-    applyFinalText(toCrLf(txtFinalList->toPlainText()));
+    applyFinalText(textcodec::toCrLf(txtFinalList->toPlainText()));
 }
 
 void KeywordNames::cmdClearList_Click()

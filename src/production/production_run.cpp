@@ -202,7 +202,7 @@ RunReport ProductionRun::runBulk(const RunInput &input, RunObserver *observer)
             break;
         if (!writePage(c, pagePath, page, pdfName, pdfPath))
             continue;
-        // Two converters writing one PDF would leave a mix; the later waits for the earlier.
+        // A later article of the same PDF name waits for the earlier one, so the later one wins.
         waitUntil(c, [&] { return c.inFlight.size() < c.input.maxJobs && !c.pdfInUse(pdfPath); });
         if (m_cancelled)
             break;

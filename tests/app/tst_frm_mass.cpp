@@ -16,6 +16,7 @@ class FrmMassTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init() { platform = RecordingPlatform(); }
     void startUp_titleLabelsAndFirstPage();
     void startUp_createsOutputFolderOnlyWhenBinExists();
     void startUp_outputFolderAtRootHasOneSeparator();
@@ -106,7 +107,7 @@ void FrmMassTest::showPage_switchesButtonsVisibilityAndFocus()
     TestAppFolder app;
     frmMass w(app.path(), &platform);
     w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w) || w.isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
     const std::array<QGroupBox *, 3> pages = {w.findChild<QGroupBox *>("frPage_0"),
                                               w.findChild<QGroupBox *>("frPage_1"),
                                               w.findChild<QGroupBox *>("frPage_2")};
@@ -173,8 +174,8 @@ void FrmMassTest::resize_computesTwipsAndSkipsNegativeSizes()
     QCOMPARE(layout.lblPleaseWait.left, 10000.0f - 5955 - 800);
     QCOMPARE(layout.frFilename[0].left, 5000.0f - 15045.0f / 2);
 
-    // Too small: step 2 and the frame widths would go negative and are skipped,
-    // every other assignment still runs.
+    // Too small: the page height and the frame widths would go negative and keep their old
+    // values; everything else still follows the window.
     layout.resizeTo(6000, 3000);
     QCOMPARE(layout.frPage[0].width, 5200.0f);
     QCOMPARE(layout.frPage[1].width, 5200.0f);

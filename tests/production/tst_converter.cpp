@@ -67,6 +67,9 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft_data()
     QTest::newRow("error line kept")
         << "printf 'Loading\\r[==]\\nError: Unable to write to destination\\n' >&2; exit 1"_ba
         << ConversionOutcome::NoPdfWritten << false << u"Error: Unable to write to destination"_s;
+    QTest::newRow("a page script that could not be fetched is not the reason")
+        << "printf 'Error: Failed to load https://cdn.example/x.js, with network status code 3\\n' >&2; exit 1"_ba
+        << ConversionOutcome::NoPdfWritten << false << QString();
     QTest::newRow("crash half way") << "printf '%%PDF' > \"$2\"; kill -SEGV $$"_ba
                                     << ConversionOutcome::Crashed << false << QString();
 }
