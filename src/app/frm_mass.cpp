@@ -288,9 +288,11 @@ void frmMass::buildAdPage()
 void frmMass::buildCreatePage()
 {
     txtPDFFilename = makeLineEdit(QStringLiteral("txtPDFFilename"), QStringLiteral("Filename"),
-                                  frFilename[0], 400, 650, 12000);
-    auto *extension = makeLabel(QStringLiteral(".pdf"), frFilename[0], 12550, 680, 1200, 330);
-    extension->setBuddy(txtPDFFilename);
+                                  frFilename[0], 400, 780, 12000);
+    auto *hint = makeLabel(QStringLiteral("Name of the one PDF made from all selected articles:"),
+                           frFilename[0], 400, 420, 12000, 330, txtPDFFilename);
+    hint->setStyleSheet(QStringLiteral("color: #444;"));
+    makeLabel(QStringLiteral(".pdf"), frFilename[0], 12550, 810, 1200, 330);
 
     cmdCreate = makeButton(QStringLiteral("cmdCreate"), QStringLiteral("Create"), frPage[2], 6000,
                            5950, 2400, 480);
