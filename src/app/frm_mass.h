@@ -3,7 +3,6 @@
 #include "platform.h"
 #include "production_run.h"
 #include "t_file.h"
-#include "t_parser.h"
 #include "t_tools.h"
 
 #include <QStringList>
@@ -106,7 +105,6 @@ private:
     std::unique_ptr<Platform> m_ownedPlatform;
     tTools tTools1;
     tFile tFile1;
-    tParser tParser1;
     MainLayout m_layout;
 
     QWidget *Picture2 = nullptr;

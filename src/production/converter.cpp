@@ -97,17 +97,12 @@ void killConverter(QProcess *process)
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
 
-// The start of this conversion, to the whole second, since some file systems keep
-// modification times no finer than that.
-QDateTime wholeSecond(const QDateTime &time)
+// The temporary file is removed before the converter starts, so whatever stands there
+// afterwards is this conversion's; it counts when it is a PDF.
+bool isPdf(const QString &path)
 {
-    return time.addMSecs(-time.time().msec());
-}
-
-bool writtenSince(const QString &pdfPath, const QDateTime &since)
-{
-    const QFileInfo info(pdfPath);
-    return info.isFile() && info.lastModified().toUTC() >= wholeSecond(since);
+    QFile pdf(path);
+    return QFileInfo(path).isFile() && pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF";
 }
 
 } // namespace
@@ -175,7 +170,6 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     job.timer = timer;
     job.pdfPath = pdfPath;
     job.partialPath = partialPath;
-    job.startedAt = QDateTime::currentDateTimeUtc();
     m_jobs.insert(id, job);
     process->start();
     if (m_jobs.contains(id))
@@ -214,7 +208,7 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
         outcome = ConversionOutcome::TimedOut;
     else if (exitStatus == QProcess::CrashExit)
         outcome = ConversionOutcome::Crashed;
-    else if (pdfWrittenSince(job.partialPath, job.startedAt))
+    else if (isPdf(job.partialPath))
         outcome = ConversionOutcome::Made;
     else
         outcome = ConversionOutcome::NoPdfWritten;
@@ -257,14 +251,6 @@ void ConversionLauncher::stopAll()
         delete process;
         finish(it.key(), ConversionOutcome::Stopped, {});
     }
-}
-
-bool ConversionLauncher::pdfWrittenSince(const QString &pdfPath, const QDateTime &since) const
-{
-    if (!writtenSince(pdfPath, since))
-        return false;
-    QFile pdf(pdfPath);
-    return pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF";
 }
 
 QString ConversionLauncher::lastErrorLine(const QByteArray &errorTail)

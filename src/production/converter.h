@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -31,7 +30,7 @@ enum class ConversionOutcome {
     NotStarted,
     Crashed,
     TimedOut,
-    NoPdfWritten, // also: a PDF older than this conversion, or one not starting with "%PDF"
+    NoPdfWritten, // also: a file that does not start with "%PDF"
     Stopped,      // ended by stopAll()
 };
 
@@ -40,8 +39,9 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
 
 // Starts converter processes and watches them. A conversion counts as made only when the
 // process ended normally (any exit code: the converter exits 1 when a page script cannot be
-// loaded and still writes a good PDF) and the PDF exists, was written after this conversion
-// started and starts with "%PDF".
+// loaded and still writes a good PDF) and it wrote a file starting with "%PDF". The converter
+// writes to a fresh temporary file beside the PDF, moved onto the PDF only when good, so a PDF
+// of an earlier run neither passes for the result nor is lost to a failure.
 class ConversionLauncher : public QObject
 {
     Q_OBJECT
@@ -72,7 +72,6 @@ private:
         QTimer *timer = nullptr;
         QString pdfPath;
         QString partialPath; // what the converter writes; moved onto pdfPath when good
-        QDateTime startedAt;
         QByteArray errorTail;
         bool timedOut = false;
     };
@@ -80,7 +79,6 @@ private:
     void onFinished(int id, int exitStatus);
     void onFailedToStart(int id);
     void finish(int id, ConversionOutcome outcome, const QString &detail);
-    bool pdfWrittenSince(const QString &pdfPath, const QDateTime &since) const;
     static QString lastErrorLine(const QByteArray &errorTail);
 
     QString m_converter;
