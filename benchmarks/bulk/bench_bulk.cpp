@@ -1,7 +1,13 @@
-// Makes N PDFs from N generated articles through the bulk run with the real converter, then
-// converts the same N pages one after another with the converter alone, and prints both.
-// Usage: bench_bulk [--cli] [N=40] [jobs=ideal thread count]
-// With --cli the bulk run is made by the paperwake-cli program, timed as a whole process.
+// Times the bulk run with the real converter against the bare converter over the same pages,
+// side by side in one run, and prints the concurrency curve and peak memory.
+//
+// Usage: bench_bulk [--cli] [N=40]
+//   Runs the bulk run over N generated articles with 1, 2, 4, 6 and 8 conversions per core and
+//   with the default, then the bare converter over the same page files with one process per
+//   core (xargs -P), and prints the ratios. With --cli the bulk runs are made by paperwake-cli.
+// Usage: bench_bulk --big MB
+//   One article of MB megabytes through the bulk run (a converter that only writes a small PDF,
+//   so the page's preparation is measured), and the run's peak memory against the article size.
 
 #include "converter.h"
 #include "production_run.h"
@@ -14,13 +20,21 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
+#include <QTimer>
 
-#include <cstdio>
+#include <algorithm>
 
 namespace {
 
 const QString kStaged = QStringLiteral(PAPERWAKE_STAGED_APP_DIR);
 const QString kCli = QStringLiteral(PAPERWAKE_CLI);
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
 
 void copyTree(const QString &from, const QString &to)
 {
@@ -35,14 +49,14 @@ void copyTree(const QString &from, const QString &to)
 }
 
 // A few hundred words of plain text with paragraphs, different for every article.
-QByteArray generatedArticle(int number)
+QByteArray generatedArticle(int number, int paragraphs = 6)
 {
     static const char *const words[] = {"garden",  "river",   "window", "morning", "coffee",
                                         "market",  "letter",  "bridge", "summer",  "lantern",
                                         "orchard", "harbour", "pencil", "meadow",  "journey"};
     QByteArray text = "Article " + QByteArray::number(number) + "\r\n\r\n";
     unsigned state = 2654435761u * unsigned(number + 1);
-    for (int paragraph = 0; paragraph < 6; ++paragraph) {
+    for (int paragraph = 0; paragraph < paragraphs; ++paragraph) {
         for (int sentence = 0; sentence < 8; ++sentence) {
             for (int w = 0; w < 9; ++w) {
                 state = state * 1103515245u + 12345u;
@@ -50,9 +64,211 @@ QByteArray generatedArticle(int number)
                 text += w == 8 ? ". " : " ";
             }
         }
-        text += "\r\n\r\n";
+        text += paragraph % 3 == 0 ? "if x<y then <b>bold</b>\n\n" : "\r\n\r\n";
     }
     return text;
+}
+
+// Resident memory in MB of a process, from /proc; 0 when it is gone.
+double residentMegabytes(qint64 pid, const char *field = "VmRSS:")
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Our own RSS plus that of our direct children (the converters, or paperwake-cli).
+double treeMegabytes(qint64 root)
+{
+    double total = residentMegabytes(root);
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric || pid == root)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == root)
+            total += residentMegabytes(pid);
+    }
+    return total;
+}
+
+struct Timed
+{
+    double seconds = 0;
+    double peakMegabytes = 0;
+    bool ok = false;
+    QString problem;
+};
+
+// Samples the memory of our process and its children while the event loop runs.
+class MemorySampler
+{
+public:
+    MemorySampler()
+    {
+        m_timer.setInterval(50);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { sample(); });
+    }
+    void start(qint64 root)
+    {
+        m_root = root;
+        m_peak = 0;
+        m_timer.start();
+    }
+    double stop()
+    {
+        sample();
+        m_timer.stop();
+        return m_peak;
+    }
+    void sample() { m_peak = std::max(m_peak, treeMegabytes(m_root)); }
+
+private:
+    QTimer m_timer;
+    qint64 m_root = 0;
+    double m_peak = 0;
+};
+
+Timed runInProcess(const RunInput &input, int expected)
+{
+    ProductionRun run;
+    RunReport report;
+    bool ended = false;
+    QObject::connect(&run, &ProductionRun::finished, [&](const RunReport &r) {
+        report = r;
+        ended = true;
+        QCoreApplication::quit();
+    });
+    MemorySampler sampler;
+    QElapsedTimer timer;
+    timer.start();
+    const QString refused = run.start(input);
+    if (!refused.isEmpty())
+        return {0, 0, false, refused};
+    sampler.start(QCoreApplication::applicationPid());
+    if (!ended)
+        QCoreApplication::exec();
+    Timed timed;
+    timed.seconds = timer.nsecsElapsed() / 1e9;
+    timed.peakMegabytes = sampler.stop();
+    timed.ok = report.made == expected;
+    if (!timed.ok)
+        timed.problem = closingMessage(report);
+    return timed;
+}
+
+Timed runThroughCli(const RunInput &input, const QString &articleFolder, int expected)
+{
+    QProcess cli;
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    QStringList arguments{QStringLiteral("bulk"),       QStringLiteral("--app-dir"),
+                          input.appFolder,              QStringLiteral("--ad-title"),
+                          input.adTitle,                QStringLiteral("--cta-text"),
+                          input.ctaText,                QStringLiteral("--cta-url"),
+                          input.ctaUrl};
+    if (input.maxJobs > 0)
+        arguments << QStringLiteral("--jobs") << QString::number(input.maxJobs);
+    arguments << articleFolder;
+    MemorySampler sampler;
+    QElapsedTimer timer;
+    timer.start();
+    cli.start(kCli, arguments);
+    cli.waitForStarted();
+    sampler.start(cli.processId());
+    QObject::connect(&cli, &QProcess::finished, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+    Timed timed;
+    timed.seconds = timer.nsecsElapsed() / 1e9;
+    timed.peakMegabytes = sampler.stop();
+    const qsizetype made = QDir(input.appFolder + QStringLiteral("/bin/output"))
+                               .entryList({QStringLiteral("*.pdf")})
+                               .size();
+    timed.ok = cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0 && made == expected;
+    if (!timed.ok)
+        timed.problem = QString::fromUtf8(cli.readAllStandardError());
+    return timed;
+}
+
+void clearOutput(const QString &appFolder)
+{
+    QDir output(appFolder + QStringLiteral("/bin/output"));
+    for (const QString &name : output.entryList(QDir::Files | QDir::Hidden))
+        output.remove(name);
+}
+
+// Makes an application folder with the staged template and the converter given.
+QString makeAppFolder(const QTemporaryDir &dir, const QString &converterTarget)
+{
+    const QString appFolder = dir.path();
+    QDir().mkpath(appFolder + QStringLiteral("/bin/output"));
+    QFile::copy(kStaged + QStringLiteral("/bin/template.html"),
+                appFolder + QStringLiteral("/bin/template.html"));
+    copyTree(kStaged + QStringLiteral("/bin/assets"), appFolder + QStringLiteral("/bin/assets"));
+    QFile::link(converterTarget, conversion::converterPath(appFolder));
+    return appFolder;
+}
+
+RunInput adInput(const QString &appFolder)
+{
+    RunInput input;
+    input.appFolder = appFolder;
+    input.adTitle = QStringLiteral("Benchmark Offer");
+    input.ctaText = QStringLiteral("Read More");
+    input.ctaUrl = QStringLiteral("https://example.com/offer");
+    return input;
+}
+
+int bigArticle(int megabytes)
+{
+    QTemporaryDir dir;
+    const QString fake = dir.filePath(QStringLiteral("fake-converter"));
+    {
+        QFile script(fake);
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nprintf '%%PDF-1.4\\n%%%%EOF\\n' > \"$2\"\n");
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+    }
+    QTemporaryDir appDir;
+    const QString appFolder = makeAppFolder(appDir, fake);
+    const QString article = appFolder + QStringLiteral("/big.txt");
+    {
+        QFile file(article);
+        file.open(QIODevice::WriteOnly);
+        const QByteArray block = generatedArticle(1, 60);
+        for (qint64 written = 0; written < qint64(megabytes) * 1024 * 1024;)
+            written += file.write(block);
+    }
+    const double articleMegabytes = QFileInfo(article).size() / 1048576.0;
+    const double before = residentMegabytes(QCoreApplication::applicationPid());
+    RunInput input = adInput(appFolder);
+    input.articles = {article};
+    const Timed timed = runInProcess(input, 1);
+    const double peak = residentMegabytes(QCoreApplication::applicationPid(), "VmHWM:");
+    if (!timed.ok) {
+        out() << "bulk run failed: " << timed.problem << '\n';
+        return 1;
+    }
+    out() << QStringLiteral("article:                 %1 MB\n").arg(articleMegabytes, 0, 'f', 1)
+          << QStringLiteral("page file:               %1 MB\n")
+                 .arg(QFileInfo(appFolder + QStringLiteral("/bin/big.html")).size() / 1048576.0,
+                      0, 'f', 1)
+          << QStringLiteral("run time:                %1 s\n").arg(timed.seconds, 0, 'f', 2)
+          << QStringLiteral("process memory before:   %1 MB\n").arg(before, 0, 'f', 1)
+          << QStringLiteral("process peak memory:     %1 MB\n").arg(peak, 0, 'f', 1)
+          << QStringLiteral("peak above the start:    %1 MB = %2 x the article\n")
+                 .arg(peak - before, 0, 'f', 1)
+                 .arg((peak - before) / articleMegabytes, 0, 'f', 2);
+    return 0;
 }
 
 } // namespace
@@ -61,108 +277,126 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1) == QStringLiteral("--big"))
+        return bigArticle(qMax(1, args.at(2).toInt()));
     const bool throughCli = args.removeAll(QStringLiteral("--cli")) > 0;
     const int count = args.size() > 1 ? args.at(1).toInt() : 40;
-    const int jobs = args.size() > 2 ? args.at(2).toInt() : QThread::idealThreadCount();
-    QTextStream out(stdout);
-    if (count < 1 || jobs < 1) {
-        out << "usage: bench_bulk [--cli] [N>0] [jobs>0]\n";
+    if (count < 1) {
+        out() << "usage: bench_bulk [--cli] [N>0] | bench_bulk --big MB\n";
         return 2;
     }
-
-    QTemporaryDir dir;
-    const QString appFolder = dir.path();
-    QDir().mkpath(appFolder + QStringLiteral("/bin/output"));
-    QFile::copy(kStaged + QStringLiteral("/bin/template.html"),
-                appFolder + QStringLiteral("/bin/template.html"));
-    copyTree(kStaged + QStringLiteral("/bin/assets"), appFolder + QStringLiteral("/bin/assets"));
     const QString system = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
-    const QString converter = conversion::converterPath(appFolder);
-    QFile::link(system, converter);
-    const QString problem = conversion::converterProblem(converter);
-    if (!problem.isEmpty()) {
-        out << problem << '\n';
+    if (system.isEmpty()) {
+        out() << "wkhtmltopdf is not installed\n";
         return 1;
     }
 
-    RunInput input;
-    input.appFolder = appFolder;
-    input.adTitle = QStringLiteral("Benchmark Offer");
-    input.ctaText = QStringLiteral("Read More");
-    input.ctaUrl = QStringLiteral("https://example.com/offer");
-    input.maxJobs = jobs;
-    QDir().mkpath(appFolder + QStringLiteral("/articles"));
+    QTemporaryDir dir;
+    const QString appFolder = makeAppFolder(dir, system);
+    const QString converter = conversion::converterPath(appFolder);
+    RunInput input = adInput(appFolder);
+    const QString articleFolder = appFolder + QStringLiteral("/articles");
+    QDir().mkpath(articleFolder);
     for (int i = 1; i <= count; ++i) {
         const QString path =
-            appFolder + QStringLiteral("/articles/article-%1.txt").arg(i, 3, 10, QChar(u'0'));
+            articleFolder + QStringLiteral("/article-%1.txt").arg(i, 3, 10, QChar(u'0'));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return 1;
         file.write(generatedArticle(i));
         input.articles << path;
     }
+    const auto bulk = [&](int jobs) {
+        clearOutput(appFolder);
+        RunInput run = input;
+        run.maxJobs = jobs;
+        const Timed timed = throughCli ? runThroughCli(run, articleFolder, count)
+                                       : runInProcess(run, count);
+        if (!timed.ok) {
+            out() << "bulk run failed: " << timed.problem << '\n';
+            out().flush();
+            std::exit(1);
+        }
+        return timed;
+    };
 
-    QElapsedTimer timer;
-    timer.start();
-    if (throughCli) {
-        QProcess cli;
-        cli.setStandardOutputFile(QProcess::nullDevice());
-        cli.start(kCli, {QStringLiteral("bulk"), QStringLiteral("--app-dir"), appFolder,
-                         QStringLiteral("--ad-title"), input.adTitle, QStringLiteral("--cta-text"),
-                         input.ctaText, QStringLiteral("--cta-url"), input.ctaUrl,
-                         QStringLiteral("--jobs"), QString::number(jobs),
-                         appFolder + QStringLiteral("/articles")});
-        const bool finished = cli.waitForFinished(-1);
-        const qsizetype made = QDir(appFolder + QStringLiteral("/bin/output"))
-                                   .entryList({QStringLiteral("*.pdf")})
-                                   .size();
-        if (!finished || cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0 ||
-            made != count) {
-            out << "paperwake-cli bulk failed (exit " << cli.exitCode() << "):\n"
-                << QString::fromUtf8(cli.readAllStandardError());
-            return 1;
+    const int cores = QThread::idealThreadCount();
+    // Warm the caches and leave the page files for the bare converter.
+    bulk(0);
+    const QString pages = appFolder + QStringLiteral("/pages");
+    QDir().mkpath(pages);
+    for (const QString &page : QDir(appFolder + QStringLiteral("/bin")).entryList({"article-*.html"}))
+        QFile::copy(appFolder + QStringLiteral("/bin/") + page, pages + u'/' + page);
+    const QString bareOut = appFolder + QStringLiteral("/bare");
+    QDir().mkpath(bareOut);
+    const auto bare = [&] {
+        QProcess xargs;
+        xargs.setWorkingDirectory(pages);
+        xargs.setStandardOutputFile(QProcess::nullDevice());
+        xargs.setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        xargs.start(QStringLiteral("sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("ls *.html | xargs -P %1 -I{} '%2' {} '%3/{}.pdf'")
+                         .arg(cores)
+                         .arg(converter, bareOut)});
+        xargs.waitForFinished(-1);
+        return timer.nsecsElapsed() / 1e9;
+    };
+
+    out() << QStringLiteral("bulk run made by:  %1\n")
+                 .arg(throughCli ? QStringLiteral("paperwake-cli bulk")
+                                 : QStringLiteral("ProductionRun"))
+          << QStringLiteral("PDFs: %1, cores: %2, default jobs: %3\n\n")
+                 .arg(count)
+                 .arg(cores)
+                 .arg(defaultJobs())
+          << "jobs   wall s   PDFs/s   peak MB (run + converters)\n";
+    out().flush();
+    double best = 1e9;
+    int bestJobs = 0;
+    for (const int perCore : {1, 2, 4, 6, 8}) {
+        const int jobs = perCore * cores;
+        const Timed timed = bulk(jobs);
+        if (timed.seconds < best) {
+            best = timed.seconds;
+            bestJobs = jobs;
         }
-    } else {
-        ProductionRun run;
-        const RunReport report = run.runBulk(input);
-        if (!report.error.isEmpty() || report.made != count) {
-            out << "bulk run failed: " << report.error << '\n' << closingMessage(report) << '\n';
-            return 1;
-        }
+        out() << QStringLiteral("%1 %2 %3 %4\n")
+                     .arg(jobs, 4)
+                     .arg(timed.seconds, 8, 'f', 2)
+                     .arg(count / timed.seconds, 8, 'f', 2)
+                     .arg(timed.peakMegabytes, 9, 'f', 0);
+        out().flush();
     }
-    const double bulkSeconds = timer.nsecsElapsed() / 1e9;
 
-    // The same pages, one converter at a time.
-    const QString sequentialFolder = appFolder + QStringLiteral("/sequential");
-    QDir().mkpath(sequentialFolder);
-    timer.restart();
-    for (int i = 1; i <= count; ++i) {
-        const QString name = QStringLiteral("article-%1").arg(i, 3, 10, QChar(u'0'));
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(converter,
-                      {appFolder + QStringLiteral("/bin/") + name + QStringLiteral(".html"),
-                       sequentialFolder + u'/' + name + QStringLiteral(".pdf")});
-        if (!process.waitForFinished(600000)) {
-            out << "converter did not finish on " << name << '\n';
-            return 1;
-        }
+    // Default against the bare converter, alternated so drift hits both alike.
+    QList<double> defaults, bares;
+    double defaultPeak = 0;
+    for (int round = 0; round < 3; ++round) {
+        const Timed timed = bulk(0);
+        defaults << timed.seconds;
+        defaultPeak = std::max(defaultPeak, timed.peakMegabytes);
+        bares << bare();
     }
-    const double sequentialSeconds = timer.nsecsElapsed() / 1e9;
-
-    out << QStringLiteral("bulk run made by:             %1\n")
-               .arg(throughCli ? QStringLiteral("paperwake-cli bulk")
-                               : QStringLiteral("ProductionRun"))
-        << QStringLiteral("PDFs:                         %1\n").arg(count)
-        << QStringLiteral("parallel conversions:         %1\n").arg(jobs)
-        << QStringLiteral("bulk run wall time:           %1 s\n").arg(bulkSeconds, 0, 'f', 2)
-        << QStringLiteral("bulk run PDFs per second:     %1\n").arg(count / bulkSeconds, 0, 'f', 2)
-        << QStringLiteral("converter alone, one by one:  %1 s\n").arg(sequentialSeconds, 0, 'f', 2)
-        << QStringLiteral("bulk / one-by-one:            %1\n")
-               .arg(bulkSeconds / sequentialSeconds, 0, 'f', 2)
-        << QStringLiteral("fixed 8 s pauses would take:  %1 s (%2 times longer)\n")
-               .arg(8.0 * count, 0, 'f', 0)
-               .arg(8.0 * count / bulkSeconds, 0, 'f', 1);
+    std::sort(defaults.begin(), defaults.end());
+    std::sort(bares.begin(), bares.end());
+    const double defaultMedian = defaults.at(1), bareMedian = bares.at(1);
+    out() << '\n'
+          << QStringLiteral("default (%1 jobs), median of 3:      %2 s, peak %3 MB\n")
+                 .arg(defaultJobs())
+                 .arg(defaultMedian, 0, 'f', 2)
+                 .arg(defaultPeak, 0, 'f', 0)
+          << QStringLiteral("bare converter, xargs -P %1, median: %2 s\n")
+                 .arg(cores)
+                 .arg(bareMedian, 0, 'f', 2)
+          << QStringLiteral("best of the curve:                   %1 s with %2 jobs\n")
+                 .arg(best, 0, 'f', 2)
+                 .arg(bestJobs)
+          << QStringLiteral("default / bare converter:            %1 (target <= 0.45)\n")
+                 .arg(defaultMedian / bareMedian, 0, 'f', 2)
+          << QStringLiteral("default / best of the curve:         %1 (target <= 1.10)\n")
+                 .arg(defaultMedian / best, 0, 'f', 2);
     return 0;
 }

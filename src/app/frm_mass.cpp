@@ -105,6 +105,10 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     buildSelectionAndNaming();
 
     m_run = new ProductionRun(this);
+    connect(m_run, &ProductionRun::preparingPage, this, &frmMass::onPreparingPage);
+    connect(m_run, &ProductionRun::pdfFinished, this,
+            [this](int done, int count, const PdfResult &) { onPdfFinished(done, count); });
+    connect(m_run, &ProductionRun::finished, this, &frmMass::onRunFinished);
 
     tmrPleaseWait = new QTimer(this);
     tmrPleaseWait->setObjectName(QStringLiteral("tmrPleaseWait"));
@@ -362,13 +366,7 @@ private:
 
 void frmMass::mnuDummy_Click()
 {
-    // Its modal loop would hold the run's conversions back until it closed.
-    if (isRunning()) {
-        showMessage(QStringLiteral("The Random Content Creator can be opened once the PDFs are "
-                                   "made."),
-                    QStringLiteral("Please Wait"));
-        return;
-    }
+    // A run goes on behind the generator's modal window: it needs no help from this thread.
     BrowserFolder browser(m_articleBrowser);
     frmRC generator(m_appFolder, m_platform, &browser, this);
     generator.exec();
@@ -398,13 +396,6 @@ void frmMass::cmdCreate_Click()
         return;
     }
 
-    // Held until the run has finished, not through the closing question.
-    const QString notReady = prepareForRun(m_appFolder, m_folderLock);
-    if (!notReady.isEmpty()) {
-        showMessage(notReady, QStringLiteral("Error"));
-        return;
-    }
-
     if (optCreationMode[0]->isChecked())
         CreateSinglePDF();
     else
@@ -418,77 +409,41 @@ bool frmMass::isRunning() const
 
 RunInput frmMass::runInput() const
 {
-    // Copies: the lists may change under the user's hands while the run handles events.
+    // Copies: the lists may change under the user's hands while the run goes on.
     RunInput input;
     input.appFolder = m_appFolder;
     input.adTitle = txtAdTitle->text();
     input.ctaText = txtCTAText->text();
     input.ctaUrl = txtCTAURL->text();
     input.articles = m_articleBrowser->selectedArticles();
+    input.bulk = optCreationMode[1]->isChecked();
     input.useOriginalNames = !m_keywordNames->useKeywordNames();
     input.finalNames = m_keywordNames->finalList();
     input.singleName = txtPDFFilename->text();
     return input;
 }
 
-namespace {
-
-// Shows the run's progress in the window while it works.
-class WindowProgress : public RunObserver
+void frmMass::startRun(const RunInput &input)
 {
-public:
-    WindowProgress(QLabel *caption, QProgressBar *bar) : m_caption(caption), m_bar(bar) {}
-    void preparingPage(int number, int count) override
-    {
-        m_caption->setText(QStringLiteral("Please Wait ... (Preparing File %1/%2)")
-                               .arg(number)
-                               .arg(count));
+    // Checked and prepared before anything changes: an error here means nothing was touched.
+    const QString notStarted = m_run->start(input);
+    if (!notStarted.isEmpty()) {
+        showMessage(notStarted, QStringLiteral("Error"));
+        return;
     }
-    void pdfFinished(int done, int count, const PdfResult &) override
-    {
-        m_bar->setMaximum(count);
-        m_bar->setValue(done);
-    }
-
-private:
-    QLabel *m_caption;
-    QProgressBar *m_bar;
-};
-
-} // namespace
-
-void frmMass::beginRun()
-{
+    m_runArticles = int(input.articles.size());
+    m_runIsBulk = input.bulk;
     tmrPleaseWait->start();
     cmdCreate->setEnabled(false);
     cmdOutput->setEnabled(false);
+    pbProgress->setMaximum(input.bulk ? m_runArticles : 1);
     pbProgress->setValue(0);
     pbProgress->show();
 }
 
-void frmMass::finishRun()
-{
-    m_folderLock.reset();
-    tmrPleaseWait->stop();
-    cmdCreate->setEnabled(true);
-    cmdOutput->setEnabled(true);
-    pbProgress->hide();
-}
-
 void frmMass::CreateBulkPDFs()
 {
-    const RunInput input = runInput();
-    beginRun();
-    pbProgress->setMaximum(int(input.articles.size()));
-    WindowProgress progress(lblPleaseWait, pbProgress);
-    const RunReport report = m_run->runBulk(input, &progress);
-    finishRun();
-    lblPleaseWait->setText(QStringLiteral("Ready."));
-    // A run stopped before making anything is not ready for anything.
-    lblPleaseWait->setVisible(report.error.isEmpty());
-    if (!input.articles.isEmpty())
-        lstSelectedArticles->setCurrentRow(int(input.articles.size()) - 1);
-    closingPrompt(report);
+    startRun(runInput());
 }
 
 void frmMass::CreateSinglePDF()
@@ -496,14 +451,37 @@ void frmMass::CreateSinglePDF()
     const RunInput input = runInput();
     // The box shows the name that is used.
     txtPDFFilename->setText(pagebuilder::singleOutputName(input.singleName));
-    beginRun();
-    pbProgress->setMaximum(1);
-    WindowProgress progress(lblPleaseWait, pbProgress);
-    const RunReport report = m_run->runSingle(input, &progress);
-    finishRun();
-    lblPleaseWait->hide();
-    if (!input.articles.isEmpty())
-        lstSelectedArticles->setCurrentRow(int(input.articles.size()) - 1);
+    startRun(input);
+}
+
+void frmMass::onPreparingPage(int number, int count)
+{
+    if (m_runIsBulk)
+        lblPleaseWait->setText(QStringLiteral("Please Wait ... (Preparing File %1/%2)")
+                                   .arg(number)
+                                   .arg(count));
+}
+
+void frmMass::onPdfFinished(int done, int count)
+{
+    pbProgress->setMaximum(count);
+    pbProgress->setValue(done);
+}
+
+void frmMass::onRunFinished(const RunReport &report)
+{
+    tmrPleaseWait->stop();
+    cmdCreate->setEnabled(true);
+    cmdOutput->setEnabled(true);
+    pbProgress->hide();
+    if (m_runIsBulk) {
+        lblPleaseWait->setText(QStringLiteral("Ready."));
+        lblPleaseWait->show();
+    } else {
+        lblPleaseWait->hide();
+    }
+    if (m_runArticles > 0 && m_runArticles <= lstSelectedArticles->count())
+        lstSelectedArticles->setCurrentRow(m_runArticles - 1);
     closingPrompt(report);
 }
 
@@ -511,10 +489,6 @@ void frmMass::closingPrompt(const RunReport &report)
 {
     if (report.cancelled)
         return; // the window is closing
-    if (!report.error.isEmpty()) {
-        showMessage(report.error, QStringLiteral("Error"));
-        return;
-    }
     const Platform::Answer answer =
         m_platform->messageBox(this, closingMessage(report), QStringLiteral("Done"),
                                Platform::Buttons::YesNo, Platform::Icon::Question);

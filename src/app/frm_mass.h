@@ -92,8 +92,10 @@ private:
     void buildModeOptions();
     void showMessage(const QString &text, const QString &title);
     RunInput runInput() const;
-    void beginRun();
-    void finishRun();
+    void startRun(const RunInput &input);
+    void onPreparingPage(int number, int count);
+    void onPdfFinished(int done, int count);
+    void onRunFinished(const RunReport &report);
     void closingPrompt(const RunReport &report);
     void openOutputFolder();
     void buildSelectionAndNaming();
@@ -131,7 +133,8 @@ private:
     ArticleBrowser *m_articleBrowser = nullptr;
     KeywordNames *m_keywordNames = nullptr;
     ProductionRun *m_run = nullptr;
-    std::unique_ptr<ApplicationFolderLock> m_folderLock;
+    int m_runArticles = 0;
+    bool m_runIsBulk = false;
 
     friend class FrmMassTest;
 };

@@ -6,6 +6,7 @@
 #include "folder_articles.h"
 #include "keyword_names.h"
 #include "production_run.h"
+#include "stop_signals.h"
 #include "t_file.h"
 #include "t_tools.h"
 
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace cliexit;
@@ -289,25 +291,30 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
 }
 
 // Drives one run through the shared code, as the window's Create does after its checks.
-int runPdfs(const Command &command, const RunInput &input, bool bulk)
+int runPdfs(const Command &command, const RunInput &input)
 {
-    std::unique_ptr<ApplicationFolderLock> lock;
-    const QString notReady = prepareForRun(input.appFolder, lock);
-    if (!notReady.isEmpty())
-        return command.problem(notReady);
-
     ProductionRun run;
-    CliProgress progress(err(), CliProgress::isTerminal(fileno(stderr)), &run);
-    CliProgress::catchStopSignals();
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &run, &ProductionRun::cancel);
+    const QString notStarted = run.start(input);
+    if (!notStarted.isEmpty())
+        return command.problem(notStarted);
+
+    CliProgress progress(err(), CliProgress::isTerminal(fileno(stderr)));
+    QObject::connect(&run, &ProductionRun::pdfFinished, &run,
+                     [&progress](int done, int count, const PdfResult &result) {
+                         progress.pdfFinished(done, count, result);
+                     });
+    RunReport report;
+    QObject::connect(&run, &ProductionRun::finished, &run, [&report](const RunReport &r) {
+        report = r;
+        QCoreApplication::quit();
+    });
     QElapsedTimer timer;
     timer.start();
-    const RunReport report = bulk ? run.runBulk(input, &progress) : run.runSingle(input, &progress);
+    QCoreApplication::exec();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    CliProgress::stopCatchingSignals();
     progress.finish();
-
-    if (!report.error.isEmpty())
-        return command.problem(report.error);
 
     // The paths of the PDFs made, once each even when a later PDF replaced an earlier one.
     QSet<QString> printed;
@@ -320,7 +327,9 @@ int runPdfs(const Command &command, const RunInput &input, bool bulk)
 
     for (const RunFailure &failure : report.failures)
         err() << "not made: " << failure.pdfName << ": " << failure.reason << '\n';
-    const int expected = bulk ? int(input.articles.size()) : 1;
+    for (const QString &line : replacementLines(report))
+        err() << "replaced within this run: " << line << '\n';
+    const int expected = input.bulk ? int(input.articles.size()) : 1;
     err() << QStringLiteral("%1 made, %2 failed, %3 s")
                  .arg(report.made)
                  .arg(report.failures.size())
@@ -333,7 +342,7 @@ int runPdfs(const Command &command, const RunInput &input, bool bulk)
     err().flush();
 
     if (report.cancelled)
-        return 128 + (CliProgress::stopSignal() ? CliProgress::stopSignal() : SIGINT);
+        return 128 + (StopSignals::received() ? StopSignals::received() : SIGINT);
     return report.failures.isEmpty() ? kAllMade : kSomeFailed;
 }
 
@@ -355,8 +364,10 @@ int bulkCommand(const QStringList &arguments)
         QStringLiteral("FILE"));
     const QCommandLineOption jobs(
         QStringLiteral("jobs"),
-        QStringLiteral("Run at most N conversions at once (default: the number of cores, %1).")
-            .arg(QThread::idealThreadCount()),
+        QStringLiteral("Run at most N conversions at once, 1 to %1 (default: %2, four per core "
+                       "as memory allows; a converter takes up to 100 MB).")
+            .arg(kMaxJobs)
+            .arg(defaultJobs()),
         QStringLiteral("N"));
     command.parser.addOption(names);
     command.parser.addOption(jobs);
@@ -376,14 +387,15 @@ int bulkCommand(const QStringList &arguments)
     if (command.parser.isSet(jobs)) {
         bool ok = false;
         input.maxJobs = command.parser.value(jobs).toInt(&ok);
-        if (!ok || input.maxJobs < 1)
-            return command.problem(QStringLiteral("--jobs needs a whole number from 1 up, not "
-                                                  "\"%1\"")
+        if (!ok || input.maxJobs < 1 || input.maxJobs > kMaxJobs)
+            return command.problem(QStringLiteral("--jobs needs a whole number from 1 to %1, not "
+                                                  "\"%2\"")
+                                       .arg(kMaxJobs)
                                        .arg(command.parser.value(jobs)));
     }
     if (!passesCreateChecks(command, options, input, true, namesFile))
         return kBadInput;
-    return runPdfs(command, input, true);
+    return runPdfs(command, input);
 }
 
 int singleCommand(const QStringList &arguments)
@@ -410,7 +422,8 @@ int singleCommand(const QStringList &arguments)
     input.singleName = command.parser.value(name);
     if (!passesCreateChecks(command, options, input, false, {}))
         return kBadInput;
-    return runPdfs(command, input, false);
+    input.bulk = false;
+    return runPdfs(command, input);
 }
 
 int namesCommand(const QStringList &arguments)

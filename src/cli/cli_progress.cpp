@@ -9,23 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-volatile std::sig_atomic_t g_stopSignal = 0;
-
-extern "C" void onStopSignal(int signal)
-{
-    g_stopSignal = signal;
-    // A second Ctrl-C should not have to wait for the clean stop.
-    std::signal(signal, SIG_DFL);
-}
-
-} // namespace
-
-CliProgress::CliProgress(QTextStream &err, bool terminal, ProductionRun *run)
-    : m_err(err), m_terminal(terminal), m_run(run)
-{
-}
+CliProgress::CliProgress(QTextStream &err, bool terminal) : m_err(err), m_terminal(terminal) {}
 
 void CliProgress::pdfFinished(int done, int count, const PdfResult &result)
 {
@@ -33,17 +17,6 @@ void CliProgress::pdfFinished(int done, int count, const PdfResult &result)
     if (!result.made)
         line += QStringLiteral(" (failed)");
     showLine(line);
-}
-
-void CliProgress::preparingPage(int, int)
-{
-    keepAlive();
-}
-
-void CliProgress::keepAlive()
-{
-    if (g_stopSignal != 0 && m_run && m_run->isRunning())
-        m_run->cancel();
 }
 
 void CliProgress::showLine(const QString &line)
@@ -78,24 +51,6 @@ int CliProgress::terminalWidth() const
         return size.ws_col;
 #endif
     return 80;
-}
-
-void CliProgress::catchStopSignals()
-{
-    g_stopSignal = 0;
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-}
-
-void CliProgress::stopCatchingSignals()
-{
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-}
-
-int CliProgress::stopSignal()
-{
-    return g_stopSignal;
 }
 
 bool CliProgress::isTerminal(int fd)

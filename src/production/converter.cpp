@@ -6,6 +6,9 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,6 +78,8 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
     }
     case ConversionOutcome::NoPdfWritten:
         return QStringLiteral("the converter wrote no PDF");
+    case ConversionOutcome::IncompletePdf:
+        return QStringLiteral("the converter wrote an incomplete PDF");
     case ConversionOutcome::Stopped:
         return QStringLiteral("the conversion was stopped");
     }
@@ -97,15 +102,21 @@ void killConverter(QProcess *process)
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
 
-// The temporary file is removed before the converter starts, so whatever stands there
-// afterwards is this conversion's; it counts when it is a PDF.
-bool isPdf(const QString &path)
+} // namespace
+
+PdfCheck checkPdf(const QString &path)
 {
     QFile pdf(path);
-    return QFileInfo(path).isFile() && pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF";
+    if (!QFileInfo(path).isFile() || !pdf.open(QIODevice::ReadOnly) || pdf.read(4) != "%PDF")
+        return PdfCheck::NotPdf;
+    // A converter cut short (a full disk, a crash after the header) leaves no end-of-file mark.
+    constexpr qint64 kTail = 1024;
+    const qint64 size = pdf.size();
+    if (!pdf.seek(qMax<qint64>(0, size - kTail)))
+        return PdfCheck::Incomplete;
+    const QByteArray tail = pdf.read(kTail).trimmed();
+    return tail.endsWith("%%EOF") ? PdfCheck::Complete : PdfCheck::Incomplete;
 }
-
-} // namespace
 
 ConversionLauncher::ConversionLauncher(const QString &converter, QObject *parent)
     : QObject(parent), m_converter(converter)
@@ -114,9 +125,15 @@ ConversionLauncher::ConversionLauncher(const QString &converter, QObject *parent
 
 ConversionLauncher::~ConversionLauncher()
 {
-    // Nobody should hear about conversions of a launcher that is going away.
-    const QSignalBlocker blocker(this);
-    stopAll();
+    // Going away, so nobody hears of these any more; the processes are reaped as they are
+    // deleted, and only then is what they began removed.
+    const QHash<int, Job> jobs = std::exchange(m_jobs, {});
+    for (const Job &job : jobs) {
+        job.process->disconnect(this);
+        killConverter(job.process);
+        delete job.process;
+        QFile::remove(job.partialPath);
+    }
 }
 
 int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
@@ -133,8 +150,17 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     auto *process = new QProcess(this);
 #ifdef Q_OS_UNIX
     // Its own process group: Ctrl-C in a terminal must reach us, who stop it cleanly, and not
-    // kill the converter first so that it looks as if it had crashed.
-    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    // kill the converter first so that it looks as if it had crashed. On Linux the kernel also
+    // kills it when we die without a clean stop (kill -9, a crash), so none is left orphaned.
+    const pid_t parent = ::getpid();
+    process->setChildProcessModifier([parent] {
+        ::setpgid(0, 0);
+#ifdef Q_OS_LINUX
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127); // the parent died before the signal was armed
+#endif
+    });
 #endif
     process->setProgram(m_converter);
     process->setArguments({pagePath, partialPath});
@@ -203,15 +229,25 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
     job.errorTail += job.process->readAllStandardError();
     job.process->deleteLater();
 
-    ConversionOutcome outcome;
-    if (job.timedOut)
+    ConversionOutcome outcome = ConversionOutcome::NoPdfWritten;
+    if (job.stopped)
+        outcome = ConversionOutcome::Stopped;
+    else if (job.timedOut)
         outcome = ConversionOutcome::TimedOut;
     else if (exitStatus == QProcess::CrashExit)
         outcome = ConversionOutcome::Crashed;
-    else if (isPdf(job.partialPath))
-        outcome = ConversionOutcome::Made;
     else
-        outcome = ConversionOutcome::NoPdfWritten;
+        switch (checkPdf(job.partialPath)) {
+        case PdfCheck::Complete:
+            outcome = ConversionOutcome::Made;
+            break;
+        case PdfCheck::Incomplete:
+            outcome = ConversionOutcome::IncompletePdf;
+            break;
+        case PdfCheck::NotPdf:
+            outcome = ConversionOutcome::NoPdfWritten;
+            break;
+        }
 
     QString detail;
     if (outcome == ConversionOutcome::Made) {
@@ -223,7 +259,7 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
             detail = QStringLiteral("the PDF could not be put in place: %1")
                          .arg(QString::fromStdString(error.message()));
         }
-    } else {
+    } else if (outcome != ConversionOutcome::Stopped) {
         detail = lastErrorLine(job.errorTail);
     }
     QFile::remove(job.partialPath);
@@ -237,19 +273,13 @@ void ConversionLauncher::finish(int id, ConversionOutcome outcome, const QString
 
 void ConversionLauncher::stopAll()
 {
-    const QHash<int, Job> jobs = std::exchange(m_jobs, {});
-    for (auto it = jobs.begin(); it != jobs.end(); ++it) {
-        const Job &job = it.value();
-        QProcess *process = job.process;
+    // Killed now; each is reported as Stopped, and what it began removed, when it has ended.
+    for (Job &job : m_jobs) {
+        if (job.stopped)
+            continue;
+        job.stopped = true;
         job.timer->stop();
-        process->disconnect(this);
-        killConverter(process);
-        // A killed process ends at once; waiting for it here means nothing it writes can
-        // outlive the stop, even when no event loop runs afterwards (a program exiting).
-        process->waitForFinished(2000);
-        QFile::remove(job.partialPath);
-        delete process;
-        finish(it.key(), ConversionOutcome::Stopped, {});
+        killConverter(job.process);
     }
 }
 
@@ -261,9 +291,11 @@ QString ConversionLauncher::lastErrorLine(const QByteArray &errorTail)
     const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
         const QString line = it->trimmed();
-        // A page script that could not be fetched does not stop the PDF; it is never the reason.
+        // A page script that could not be fetched, or the converter's own blank start page,
+        // does not stop the PDF; neither is ever the reason.
         if (line.startsWith(QStringLiteral("Error"), Qt::CaseInsensitive)
-            && !line.contains(QStringLiteral("Failed to load http"), Qt::CaseInsensitive))
+            && !line.contains(QStringLiteral("Failed to load http"), Qt::CaseInsensitive)
+            && !line.contains(QStringLiteral("Failed to load about:"), Qt::CaseInsensitive))
             return line;
     }
     return {};

@@ -30,16 +30,21 @@ enum class ConversionOutcome {
     NotStarted,
     Crashed,
     TimedOut,
-    NoPdfWritten, // also: a file that does not start with "%PDF"
-    Stopped,      // ended by stopAll()
+    NoPdfWritten,  // also: a file that does not start with "%PDF"
+    IncompletePdf, // "%PDF" at the start but no "%%EOF" at the end
+    Stopped,       // ended by stopAll()
 };
+
+enum class PdfCheck { Complete, Incomplete, NotPdf };
+// Complete: starts with "%PDF" and ends with "%%EOF" (white space after it allowed).
+PdfCheck checkPdf(const QString &path);
 
 // A short reason for messages, e.g. "the converter crashed"; empty for Made.
 QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeout = {});
 
 // Starts converter processes and watches them. A conversion counts as made only when the
 // process ended normally (any exit code: the converter exits 1 when a page script cannot be
-// loaded and still writes a good PDF) and it wrote a file starting with "%PDF". The converter
+// loaded and still writes a good PDF) and it wrote a complete PDF (see checkPdf). The converter
 // writes to a fresh temporary file beside the PDF, moved onto the PDF only when good, so a PDF
 // of an earlier run neither passes for the result nor is lost to a failure.
 class ConversionLauncher : public QObject
@@ -58,7 +63,8 @@ public:
     // finished() will carry. Never reports synchronously.
     int start(const QString &pagePath, const QString &pdfPath);
     int runningCount() const { return int(m_jobs.size()); }
-    // Kills every running converter and reports each as Stopped, removing what it began.
+    // Kills every running converter; each is reported as Stopped once it has ended, and what it
+    // began is removed then. Returns at once.
     void stopAll();
 
 signals:
@@ -74,6 +80,7 @@ private:
         QString partialPath; // what the converter writes; moved onto pdfPath when good
         QByteArray errorTail;
         bool timedOut = false;
+        bool stopped = false;
     };
 
     void onFinished(int id, int exitStatus);

@@ -1,19 +1,25 @@
 #include "production_run.h"
 
-#include "modutf8.h"
 #include "output_names.h"
 #include "page_builder.h"
+#include "page_file.h"
 #include "safe_file_name.h"
 #include "t_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <QFutureWatcher>
 #include <QLockFile>
-#include <QTimer>
+#include <QRegularExpression>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
 
 namespace {
 
@@ -42,222 +48,279 @@ QString capitalized(QString text)
     return text + u'.';
 }
 
+// Memory one converter may take at its peak, in MB.
+constexpr qint64 kConverterMegabytes = 100;
+
+// MemAvailable of the system, in MB; -1 where it cannot be read.
+qint64 availableMegabytes()
+{
+#ifdef Q_OS_LINUX
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (meminfo.open(QIODevice::ReadOnly)) {
+        static const QRegularExpression line(QStringLiteral("^MemAvailable:\\s+(\\d+) kB"),
+                                             QRegularExpression::MultilineOption);
+        const auto match = line.match(QString::fromLatin1(meminfo.readAll()));
+        if (match.hasMatch())
+            return match.captured(1).toLongLong() / 1024;
+    }
+#endif
+    return -1;
+}
+
+// Whether a process of this id still exists.
+bool processExists(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#else
+    Q_UNUSED(pid);
+    return true; // never remove what may still be written
+#endif
+}
+
 } // namespace
 
-struct ProductionRun::Context
+int defaultJobs()
 {
-    RunInput input;
-    RunObserver *observer = nullptr;
-    RunReport *report = nullptr;
-    QString binFolder;
-    QString outputFolder;
-    QString filledTemplate;
-    int count = 0;
-    QHash<int, Conversion> inFlight;
+    // Measured by the bulk benchmark: four converters per core keep the processors busy.
+    int jobs = 4 * qMax(1, QThread::idealThreadCount());
+    const qint64 available = availableMegabytes();
+    if (available >= 0)
+        jobs = int(qMin<qint64>(jobs, qMax<qint64>(1, available / kConverterMegabytes)));
+    return qBound(1, jobs, kMaxJobs);
+}
 
-    bool pageInUse(const QString &pagePath) const
-    {
-        for (const Conversion &c : inFlight)
-            if (pagebuilder::sameFileName(c.pagePath, pagePath))
-                return true;
-        return false;
-    }
-    bool pdfInUse(const QString &pdfPath) const
-    {
-        for (const Conversion &c : inFlight)
-            if (pagebuilder::sameFileName(c.pdfPath, pdfPath))
-                return true;
-        return false;
-    }
-};
-
-ProductionRun::ProductionRun(QObject *parent) : QObject(parent) {}
+ProductionRun::ProductionRun(QObject *parent) : QObject(parent)
+{
+    qRegisterMetaType<RunReport>();
+    qRegisterMetaType<PdfResult>();
+}
 
 ProductionRun::~ProductionRun()
 {
-    cancel();
+    // The launcher goes with us and ends its converters; a page being written finishes on its
+    // worker and is left like any other page file.
+    if (m_watcher)
+        m_watcher->disconnect(this);
 }
 
-bool ProductionRun::begin(const RunInput &input, RunObserver *observer, RunReport &report)
+QString ProductionRun::start(const RunInput &input)
 {
-    if (m_running) {
-        report.error = QStringLiteral("A run is already in progress.");
-        return false;
+    if (m_running)
+        return QStringLiteral("A run is already in progress.");
+    const QString problem = prepare(input);
+    if (!problem.isEmpty()) {
+        m_lock.reset();
+        m_launcher.reset();
+        return problem;
     }
     m_running = true;
     m_cancelled = false;
-    m_context = std::make_unique<Context>();
-    Context &c = *m_context;
-    c.input = input;
-    c.observer = observer;
-    c.report = &report;
-    c.binFolder = inFolder(input.appFolder, QStringLiteral("bin"));
-    c.outputFolder = input.outputFolder.isEmpty() ? inFolder(c.binFolder, QStringLiteral("output"))
-                                                  : input.outputFolder;
-    if (c.input.maxJobs < 1)
-        c.input.maxJobs = 1;
+    buildItems();
+    // Reported from the event loop, so a caller hears nothing before start() has returned.
+    QMetaObject::invokeMethod(this, &ProductionRun::advance, Qt::QueuedConnection);
+    return {};
+}
 
-    m_launcher = std::make_unique<ConversionLauncher>(conversion::converterPath(input.appFolder));
+QString ProductionRun::prepare(const RunInput &input)
+{
+    m_input = input;
+    m_report = RunReport{};
+    m_madeTimes.clear();
+    m_prepareNumber = 0;
+    if (m_input.maxJobs < 1)
+        m_input.maxJobs = defaultJobs();
+    m_input.maxJobs = qMin(m_input.maxJobs, kMaxJobs);
+    m_binFolder = inFolder(input.appFolder, QStringLiteral("bin"));
+    m_outputFolder = input.outputFolder.isEmpty()
+                         ? inFolder(m_binFolder, QStringLiteral("output"))
+                         : input.outputFolder;
+
+    // Everything is checked before anything is changed.
+    if (input.bulk && !input.useOriginalNames && input.finalNames.isEmpty())
+        return QStringLiteral("There are no output names in the keyword list.");
+    if (!input.bulk) {
+        m_report.usedName = pagebuilder::singleOutputName(input.singleName);
+        if (m_report.usedName.isEmpty())
+            return QStringLiteral("No name was given for the PDF.");
+        if (!safename::isSafe(m_report.usedName))
+            return capitalized(unusableName(m_report.usedName));
+    }
+
+    const QString converter = conversion::converterPath(input.appFolder);
+    if (const QString missing = conversion::converterProblem(converter); !missing.isEmpty())
+        return missing;
+
+    const QString templatePath = inFolder(m_binFolder, QStringLiteral("template.html"));
+    QString templateText;
+    if (!tFile::LoadText(templateText, templatePath))
+        return QStringLiteral("The page template could not be read:\n%1\n\nPut the page template "
+                              "back there, then try again.")
+            .arg(templatePath);
+
+    if (!QDir().mkpath(m_outputFolder))
+        return QStringLiteral("The output folder could not be created:\n%1").arg(m_outputFolder);
+    if (!QFileInfo(m_outputFolder).isWritable())
+        return QStringLiteral("No PDF can be written into the output folder:\n%1\n\n"
+                              "Allow writing there, then try again.")
+            .arg(m_outputFolder);
+
+    // Two runs on one application folder (window or command line) would remove or overwrite
+    // each other's page files.
+    m_lock = std::make_unique<QLockFile>(inFolder(m_binFolder, QStringLiteral(".paperwake-run.lock")));
+    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError)
+        return QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until it "
+                              "has finished, then try again.")
+            .arg(input.appFolder);
+
+    // Writing appends, so a run must not start while an old page file stays.
+    const QStringList stuck = removeOldPageFiles(input.appFolder);
+    if (!stuck.isEmpty())
+        return QStringLiteral("These page files from an earlier run could not be removed from "
+                              "the folder %1:\n%2\n\nClose any program that uses them or remove "
+                              "them yourself, then try again.")
+            .arg(m_binFolder, stuck.join(u'\n'));
+    removeStalePartialPdfs(m_outputFolder);
+
+    m_filledTemplate = pagebuilder::prepareTemplate(templateText, input.adTitle, input.ctaText,
+                                                    input.ctaUrl);
+    m_launcher = std::make_unique<ConversionLauncher>(converter);
     m_launcher->setTimeout(input.conversionTimeout);
     connect(m_launcher.get(), &ConversionLauncher::finished, this,
             &ProductionRun::onConversionFinished);
-    return true;
+    return {};
 }
 
-void ProductionRun::end()
+void ProductionRun::buildItems()
 {
-    m_launcher.reset();
-    m_context.reset();
-    m_running = false;
-}
-
-bool ProductionRun::prepareFolders(Context &c, RunReport &report)
-{
-    // Checked before anything is written, so a missing converter leaves no trace.
-    report.error = conversion::converterProblem(m_launcher->converter());
-    if (!report.error.isEmpty())
-        return false;
-
-    const QString templatePath = inFolder(c.binFolder, QStringLiteral("template.html"));
-    QString templateText;
-    if (!tFile::LoadText(templateText, templatePath)) {
-        report.error = QStringLiteral("The page template could not be read:\n%1").arg(templatePath);
-        return false;
+    m_queue.clear();
+    m_ready.clear();
+    m_converting.clear();
+    m_preparing.reset();
+    if (!m_input.bulk) {
+        const QString name = m_report.usedName;
+        Item item;
+        item.articles = m_input.articles;
+        item.pdfName = name + QStringLiteral(".pdf");
+        item.pdfPath = inFolder(m_outputFolder, item.pdfName);
+        item.pagePath = inFolder(m_binFolder, pagebuilder::singlePageFileName(name));
+        m_queue.push_back(item);
+        m_count = 1;
+        return;
     }
-    c.filledTemplate = pagebuilder::prepareTemplate(templateText, c.input.adTitle, c.input.ctaText,
-                                                    c.input.ctaUrl);
-
-    if (!QDir().mkpath(c.outputFolder)) {
-        report.error =
-            QStringLiteral("The output folder could not be created:\n%1").arg(c.outputFolder);
-        return false;
-    }
-    if (!QFileInfo(c.outputFolder).isWritable()) {
-        report.error = QStringLiteral("No PDF can be written into the output folder:\n%1\n\n"
-                                      "Allow writing there, then try again.")
-                           .arg(c.outputFolder);
-        return false;
-    }
-    return true;
-}
-
-RunReport ProductionRun::runBulk(const RunInput &input, RunObserver *observer)
-{
-    RunReport report;
-    if (!begin(input, observer, report))
-        return report;
-    Context &c = *m_context;
-    if (!c.input.useOriginalNames && c.input.finalNames.isEmpty()) {
-        report.error = QStringLiteral("There are no output names in the keyword list.");
-        end();
-        return report;
-    }
-    if (!prepareFolders(c, report)) {
-        end();
-        return report;
-    }
-
-    const QStringList &articles = c.input.articles;
-    const QStringList &names = c.input.finalNames;
-    c.count = int(articles.size());
+    const QStringList &names = m_input.finalNames;
     qsizetype nameIndex = 0;
-    for (qsizetype i = 0; i < articles.size() && !m_cancelled; ++i) {
-        if (c.observer)
-            c.observer->preparingPage(int(i) + 1, c.count);
-        const QString &article = articles.at(i);
+    for (const QString &article : m_input.articles) {
         // Native separators, so the clean name never keeps a folder part on Windows.
         const QString nativeArticle = QDir::toNativeSeparators(article);
         const QString pageName =
             pagebuilder::bulkPageFileName(outputnames::articleBaseName(nativeArticle));
-        QString pdfName;
-        if (c.input.useOriginalNames) {
-            pdfName = outputnames::bulkPdfName(nativeArticle);
+        Item item;
+        item.articles = {article};
+        if (m_input.useOriginalNames) {
+            item.pdfName = outputnames::bulkPdfName(nativeArticle);
         } else {
-            pdfName = outputnames::keywordPdfName(names.at(nameIndex));
+            item.pdfName = outputnames::keywordPdfName(names.at(nameIndex));
             nameIndex = nameIndex + 1 < names.size() ? nameIndex + 1 : 0;
         }
-        const QString pdfPath = inFolder(c.outputFolder, pdfName);
-        const QString pagePath = inFolder(c.binFolder, pageName);
-
-        if (!safename::isSafe(pageName) || !safename::isSafe(pdfName)) {
-            record(c,
-                   {pdfName, false, unusableName(safename::isSafe(pdfName) ? pageName : pdfName)},
-                   pdfPath);
-            continue;
-        }
-        QString text;
-        if (!tFile::LoadText(text, article)) {
-            record(
-                c,
-                {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
-                pdfPath);
-            continue;
-        }
-        const QString page =
-            pagebuilder::composePage(c.filledTemplate, pagebuilder::articleToHtml(text));
-
-        // An earlier conversion may still be reading a page of the same name.
-        waitUntil(c, [&] { return !c.pageInUse(pagePath); });
-        if (m_cancelled)
-            break;
-        if (!writePage(c, pagePath, page, pdfName, pdfPath))
-            continue;
-        // A later article of the same PDF name waits for the earlier one, so the later one wins.
-        waitUntil(c, [&] { return c.inFlight.size() < c.input.maxJobs && !c.pdfInUse(pdfPath); });
-        if (m_cancelled)
-            break;
-        launch(c, pagePath, pdfPath, pdfName);
+        item.pdfPath = inFolder(m_outputFolder, item.pdfName);
+        item.pagePath = inFolder(m_binFolder, pageName);
+        if (!safename::isSafe(pageName) || !safename::isSafe(item.pdfName))
+            item.problem = unusableName(safename::isSafe(item.pdfName) ? pageName : item.pdfName);
+        m_queue.push_back(item);
     }
-    waitUntil(c, [&] { return c.inFlight.isEmpty(); });
-    report.cancelled = m_cancelled;
-    end();
-    return report;
+    m_count = int(m_input.articles.size());
 }
 
-RunReport ProductionRun::runSingle(const RunInput &input, RunObserver *observer)
+bool ProductionRun::pageBusy(const QString &pagePath) const
 {
-    RunReport report;
-    report.usedName = pagebuilder::singleOutputName(input.singleName);
-    if (!begin(input, observer, report))
-        return report;
-    Context &c = *m_context;
-    const QString name = report.usedName;
-    if (name.isEmpty())
-        report.error = QStringLiteral("No name was given for the PDF.");
-    else if (!safename::isSafe(name))
-        report.error = capitalized(unusableName(name));
-    if (!report.error.isEmpty() || !prepareFolders(c, report)) {
-        end();
-        return report;
-    }
+    // A page still to be read by a converter must not be written over.
+    for (const Item &item : m_ready)
+        if (pagebuilder::sameFileName(item.pagePath, pagePath))
+            return true;
+    for (const Item &item : m_converting)
+        if (pagebuilder::sameFileName(item.pagePath, pagePath))
+            return true;
+    return false;
+}
 
-    const QString pdfName = name + QStringLiteral(".pdf");
-    const QString pdfPath = inFolder(c.outputFolder, pdfName);
-    const QString pagePath = inFolder(c.binFolder, pagebuilder::singlePageFileName(name));
-    c.count = 1;
+bool ProductionRun::pdfBusy(const QString &pdfPath, qsizetype readyIndex) const
+{
+    // The later article of a PDF name converts after the earlier one, so the later one wins.
+    for (const Item &item : m_converting)
+        if (pagebuilder::sameFileName(item.pdfPath, pdfPath))
+            return true;
+    for (qsizetype i = 0; i < readyIndex; ++i)
+        if (pagebuilder::sameFileName(m_ready.at(i).pdfPath, pdfPath))
+            return true;
+    return false;
+}
 
-    QStringList articleHtml;
-    for (const QString &article : c.input.articles) {
-        QString text;
-        if (!tFile::LoadText(text, article)) {
-            record(
-                c,
-                {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
-                pdfPath);
-            end();
-            return report;
+void ProductionRun::advance()
+{
+    if (!m_running)
+        return;
+    if (!m_cancelled) {
+        // Start conversions while slots are free, in order, skipping only what must wait.
+        for (qsizetype i = 0; i < qsizetype(m_ready.size())
+                              && m_converting.size() < m_input.maxJobs;) {
+            const Item &item = m_ready.at(i);
+            if (pdfBusy(item.pdfPath, i)) {
+                ++i;
+                continue;
+            }
+            const int id = m_launcher->start(item.pagePath, item.pdfPath);
+            m_converting.insert(id, item);
+            m_ready.erase(m_ready.begin() + i);
         }
-        articleHtml << pagebuilder::articleToHtml(text);
+        // Items known to fail get their result without waiting for a page.
+        while (!m_queue.empty() && !m_queue.front().problem.isEmpty()) {
+            const Item item = m_queue.front();
+            m_queue.pop_front();
+            ++m_prepareNumber;
+            emit preparingPage(m_prepareNumber, m_count);
+            record(item, {item.pdfName, false, item.problem});
+        }
+        // Write the next page while the converters work, a few pages ahead at most.
+        if (!m_preparing && !m_queue.empty() && qsizetype(m_ready.size()) < m_input.maxJobs
+            && !pageBusy(m_queue.front().pagePath)) {
+            Item item = m_queue.front();
+            m_queue.pop_front();
+            startPreparing(std::move(item));
+        }
     }
-    const QString page =
-        pagebuilder::composePage(c.filledTemplate, pagebuilder::singleRunArticlePart(articleHtml));
-    if (writePage(c, pagePath, page, pdfName, pdfPath) && !m_cancelled) {
-        launch(c, pagePath, pdfPath, pdfName);
-        waitUntil(c, [&] { return c.inFlight.isEmpty(); });
+    finishIfDone();
+}
+
+void ProductionRun::startPreparing(Item item)
+{
+    ++m_prepareNumber;
+    emit preparingPage(m_prepareNumber, m_count);
+    m_preparing = std::make_unique<Item>(std::move(item));
+    m_watcher = std::make_unique<QFutureWatcher<Prepared>>();
+    connect(m_watcher.get(), &QFutureWatcherBase::finished, this, &ProductionRun::onPrepared);
+    // Reading, decoding and composing a large article must not hold up the caller's thread.
+    const Item &it = *m_preparing;
+    m_watcher->setFuture(QtConcurrent::run(
+        [pagePath = it.pagePath, filled = m_filledTemplate, articles = it.articles,
+         single = !m_input.bulk] {
+            return Prepared{pagePath, pagefile::writePage(pagePath, filled, articles, single)};
+        }));
+}
+
+void ProductionRun::onPrepared()
+{
+    const Prepared prepared = m_watcher->result();
+    // It is the sender of this call: it goes once the call is over.
+    m_watcher.release()->deleteLater();
+    const std::unique_ptr<Item> item = std::move(m_preparing);
+    if (!m_cancelled) {
+        if (prepared.failure.isEmpty())
+            m_ready.push_back(*item);
+        else
+            record(*item, {item->pdfName, false, prepared.failure});
     }
-    report.cancelled = m_cancelled;
-    end();
-    return report;
+    advance();
 }
 
 void ProductionRun::cancel()
@@ -265,110 +328,97 @@ void ProductionRun::cancel()
     if (!m_running || m_cancelled)
         return;
     m_cancelled = true;
+    m_queue.clear();
+    m_ready.clear();
     if (m_launcher)
         m_launcher->stopAll();
-    if (m_loop)
-        m_loop->quit();
-}
-
-bool ProductionRun::writePage(Context &c, const QString &pagePath, const QString &page,
-                              const QString &pdfName, const QString &pdfPath)
-{
-    // Writing appends, so a page of this name from before has to go first.
-    const QFileInfo existing(pagePath);
-    if ((existing.exists() || existing.isSymLink()) && !QFile::remove(pagePath)) {
-        record(c,
-               {pdfName, false,
-                QStringLiteral("the old page file could not be removed: %1").arg(pagePath)},
-               pdfPath);
-        return false;
-    }
-    modUTF8::AppendFile file = modUTF8::OpenFileForAppend(pagePath);
-    bool written = file.isOpen() && modUTF8::WriteUTF8(file, page, false);
-    if (file.isOpen() && !file.close())
-        written = false;
-    if (!written) {
-        // A page cut short must not be taken for a good one later.
-        QFile::remove(pagePath);
-        record(c,
-               {pdfName, false,
-                QStringLiteral("the page file could not be written: %1 (%2)")
-                    .arg(pagePath, file.errorString())},
-               pdfPath);
-        return false;
-    }
-    return true;
-}
-
-void ProductionRun::launch(Context &c, const QString &pagePath, const QString &pdfPath,
-                           const QString &pdfName)
-{
-    const int id = m_launcher->start(pagePath, pdfPath);
-    c.inFlight.insert(id, {pdfName, pdfPath, pagePath});
-    if (c.observer)
-        c.observer->keepAlive();
-    QCoreApplication::processEvents();
+    finishIfDone();
 }
 
 void ProductionRun::onConversionFinished(int id, ConversionOutcome outcome, const QString &detail)
 {
-    if (!m_context)
+    const auto it = m_converting.constFind(id);
+    if (it == m_converting.cend())
         return;
-    Context &c = *m_context;
-    const auto it = c.inFlight.constFind(id);
-    if (it == c.inFlight.cend())
-        return;
-    const Conversion conversion = *it;
-    c.inFlight.erase(it);
-    PdfResult result{conversion.pdfName, outcome == ConversionOutcome::Made, {}};
+    const Item item = *it;
+    m_converting.erase(it);
+    PdfResult result{item.pdfName, outcome == ConversionOutcome::Made, {}};
     if (!result.made) {
-        result.reason = outcomeReason(outcome, c.input.conversionTimeout);
+        result.reason = outcomeReason(outcome, m_input.conversionTimeout);
         if (!detail.isEmpty())
             result.reason += QStringLiteral(" (%1)").arg(detail);
     }
-    record(c, result, conversion.pdfPath);
-    if (m_loop)
-        m_loop->quit();
+    record(item, result);
+    advance();
 }
 
-void ProductionRun::record(Context &c, const PdfResult &result, const QString &pdfPath)
+void ProductionRun::record(const Item &item, const PdfResult &result)
 {
-    RunReport &report = *c.report;
-    ++report.attempted;
+    ++m_report.attempted;
     if (result.made) {
-        ++report.made;
-        report.pdfsMade << pdfPath;
+        ++m_report.made;
+        m_report.pdfsMade << item.pdfPath;
+        ++m_madeTimes[item.pdfPath];
     } else {
-        report.failures << RunFailure{result.pdfName, result.reason};
+        m_report.failures << RunFailure{result.pdfName, result.reason};
     }
-    if (c.observer)
-        c.observer->pdfFinished(report.attempted, c.count, result);
+    emit pdfFinished(m_report.attempted, m_count, result);
 }
 
-template <typename Ready> void ProductionRun::waitUntil(Context &c, Ready ready)
+void ProductionRun::finishIfDone()
 {
-    while (!m_cancelled && !ready()) {
-        QEventLoop loop;
-        m_loop = &loop;
-        // Wakes up now and then even when no converter ends, for the caller's keep-alive.
-        QTimer::singleShot(100, &loop, &QEventLoop::quit);
-        loop.exec();
-        m_loop = nullptr;
-        if (c.observer)
-            c.observer->keepAlive();
+    if (!m_running || m_preparing || !m_converting.isEmpty())
+        return;
+    if (!m_cancelled && (!m_queue.empty() || !m_ready.empty()))
+        return;
+    // Each name once, in the order its first PDF was made.
+    QStringList seen;
+    for (const QString &pdf : m_report.pdfsMade) {
+        if (seen.contains(pdf))
+            continue;
+        seen << pdf;
+        if (const int times = m_madeTimes.value(pdf); times > 1)
+            m_report.replaced << RunReplacement{QFileInfo(pdf).fileName(), times};
     }
+    m_report.cancelled = m_cancelled;
+    m_running = false;
+    // We may be inside the launcher's own signal.
+    if (m_launcher)
+        m_launcher.release()->deleteLater();
+    m_lock.reset();
+    const RunReport report = m_report;
+    emit finished(report);
+}
+
+QStringList replacementLines(const RunReport &report)
+{
+    QStringList lines;
+    for (const RunReplacement &r : report.replaced)
+        lines << QStringLiteral("%1: made from %2 articles; the last one is kept")
+                     .arg(r.pdfName)
+                     .arg(r.times);
+    return lines;
 }
 
 QString closingMessage(const RunReport &report)
 {
-    if (report.failures.isEmpty())
-        return kQuestion;
     QStringList lines;
-    lines << QStringLiteral("%1 of %2 PDFs could not be made:")
-                 .arg(report.failures.size())
-                 .arg(report.attempted);
-    for (const RunFailure &failure : report.failures)
-        lines << failure.pdfName + QStringLiteral(": ") + failure.reason;
+    if (!report.failures.isEmpty()) {
+        lines << QStringLiteral("%1 of %2 PDFs could not be made:")
+                     .arg(report.failures.size())
+                     .arg(report.attempted);
+        for (const RunFailure &failure : report.failures)
+            lines << failure.pdfName + QStringLiteral(": ") + failure.reason;
+    }
+    if (!report.replaced.isEmpty()) {
+        if (!lines.isEmpty())
+            lines << QString();
+        lines << QStringLiteral("Several articles went to one PDF name; each replaced the one "
+                                "before:");
+        lines << replacementLines(report);
+    }
+    if (lines.isEmpty())
+        return kQuestion;
     return lines.join(u'\n') + QStringLiteral("\n\n") + kQuestion;
 }
 
@@ -387,41 +437,22 @@ QStringList removeOldPageFiles(const QString &appFolder)
     return notRemoved;
 }
 
-ApplicationFolderLock::ApplicationFolderLock(const QString &appFolder)
+int removeStalePartialPdfs(const QString &folder)
 {
-    const QString bin = appFolder + QDir::separator() + QStringLiteral("bin");
-    if (!QFileInfo(bin).isDir())
-        return;
-    m_lock = std::make_unique<QLockFile>(bin + QDir::separator() + QStringLiteral(".paperwake-run.lock"));
-    m_acquired = m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
-}
-
-ApplicationFolderLock::~ApplicationFolderLock() = default;
-
-QString prepareForRun(const QString &appFolder, std::unique_ptr<ApplicationFolderLock> &lock)
-{
-    // Without a converter nothing can be made: say so before the old pages are touched.
-    const QString converterMissing =
-        conversion::converterProblem(conversion::converterPath(appFolder));
-    if (!converterMissing.isEmpty())
-        return converterMissing;
-
-    lock = std::make_unique<ApplicationFolderLock>(appFolder);
-    if (!lock->acquired()) {
-        lock.reset();
-        return QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until it "
-                              "has finished, then try again.")
-            .arg(appFolder);
+    static const QRegularExpression partial(QStringLiteral("^\\.pw-(\\d+)-\\d+\\.part\\.pdf$"));
+    QDir dir(folder);
+    int removed = 0;
+    const QStringList names =
+        dir.entryList({QStringLiteral(".pw-*.part.pdf")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        const auto match = partial.match(name);
+        if (!match.hasMatch())
+            continue;
+        const qint64 pid = match.captured(1).toLongLong();
+        if (pid == QCoreApplication::applicationPid() || processExists(pid))
+            continue;
+        if (dir.remove(name))
+            ++removed;
     }
-
-    // Writing appends, so a run must not start while an old page file stays.
-    const QStringList stuck = removeOldPageFiles(appFolder);
-    if (!stuck.isEmpty()) {
-        lock.reset();
-        return QStringLiteral("These page files from an earlier run could not be removed from "
-                              "the folder %1:\n%2\n\nClose any program that uses them or remove "
-                              "them yourself, then try again.")
-            .arg(appFolder + QDir::separator() + QStringLiteral("bin"), stuck.join(u'\n'));
-    }
-    return {};
+    return removed;
 }

@@ -2,17 +2,18 @@
 
 #include "converter.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 #include <chrono>
+#include <deque>
 #include <memory>
 
-class QEventLoop;
 class QLockFile;
+template <typename T> class QFutureWatcher;
 
 // Everything a run needs, copied when it starts, so the window's lists can change meanwhile.
 struct RunInput
@@ -22,11 +23,12 @@ struct RunInput
     QString ctaText;
     QString ctaUrl;
     QStringList articles;         // full paths, in order
+    bool bulk = true;             // one PDF per article, else one PDF of all articles
     bool useOriginalNames = true; // bulk: PDFs named after the articles, else after finalNames
     QStringList finalNames;       // bulk with keyword names: used in turn, from the first again
     QString singleName;           // single: the name as typed; spaces become "-"
-    int maxJobs = QThread::idealThreadCount();
-    QString outputFolder; // empty: appFolder/bin/output
+    int maxJobs = 0;              // conversions at once; 0: defaultJobs()
+    QString outputFolder;         // empty: appFolder/bin/output
     std::chrono::milliseconds conversionTimeout{std::chrono::minutes(10)};
 };
 
@@ -36,18 +38,24 @@ struct RunFailure
     QString reason;
 };
 
+// A PDF name made more than once in one bulk run: each later PDF replaced the one before.
+struct RunReplacement
+{
+    QString pdfName;
+    int times = 0;
+};
+
 struct RunReport
 {
-    // Set when the run stopped before converting anything (converter or template missing,
-    // unusable name); the message names the path and what to do.
-    QString error;
     bool cancelled = false;
     int attempted = 0; // PDFs with a result: made + failures
     int made = 0;
     QList<RunFailure> failures;
+    QList<RunReplacement> replaced;
     QStringList pdfsMade; // full paths, in the order they were finished
     QString usedName;     // single run: the output name actually used (spaces made "-")
 };
+Q_DECLARE_METATYPE(RunReport)
 
 struct PdfResult
 {
@@ -55,22 +63,18 @@ struct PdfResult
     bool made = false;
     QString reason; // why not, when not made
 };
+Q_DECLARE_METATYPE(PdfResult)
 
-// What a window or a command line wants to hear while a run works.
-class RunObserver
-{
-public:
-    virtual ~RunObserver() = default;
-    // Bulk run: page number (from 1) of count is about to be prepared.
-    virtual void preparingPage(int /*number*/, int /*count*/) {}
-    // A PDF has its result; done of count PDFs have one now.
-    virtual void pdfFinished(int /*done*/, int /*count*/, const PdfResult & /*result*/) {}
-    // Called often while the run waits for converters, so the caller can update itself.
-    virtual void keepAlive() {}
-};
+// Conversions at once when the caller does not say: several per core, since a converter
+// spends most of its time waiting (script delay, network), bounded by the memory available.
+int defaultJobs();
+// The most a caller may ask for.
+inline constexpr int kMaxJobs = 64;
 
-// The two PDF runs. A run returns when all its conversions have ended; meanwhile it waits in
-// a local event loop, so the window stays responsive, and cancel() can end it.
+// A PDF run as a job: start() checks everything and prepares the application folder, then
+// the run advances on its own as pages are written and converters end, reporting by signals.
+// Nothing in it blocks or runs a local event loop, so any window (a modal box included) stays
+// live and conversions go on meanwhile. Pages are composed on a worker thread.
 class ProductionRun : public QObject
 {
     Q_OBJECT
@@ -78,71 +82,77 @@ public:
     explicit ProductionRun(QObject *parent = nullptr);
     ~ProductionRun() override;
 
-    // One PDF per article, several conversions at once (at most maxJobs).
-    RunReport runBulk(const RunInput &input, RunObserver *observer = nullptr);
-    // One PDF from all articles, under the single name.
-    RunReport runSingle(const RunInput &input, RunObserver *observer = nullptr);
-
+    // Empty when the run has started; else what stands in the way and what to do, and nothing
+    // in the application or output folder was changed. finished() follows only a started run.
+    QString start(const RunInput &input);
     bool isRunning() const { return m_running; }
-    // Stops the run: no further page is written, running converters are ended and what they
-    // began is removed. The run's call then returns with cancelled set.
+    // Stops the run: no further page is written, running converters are killed and what they
+    // began is removed; finished() then reports it with cancelled set. Returns at once.
     void cancel();
 
+signals:
+    // Page number (from 1) of count is being prepared.
+    void preparingPage(int number, int count);
+    // A PDF has its result; done of count PDFs have one now.
+    void pdfFinished(int done, int count, const PdfResult &result);
+    void finished(const RunReport &report);
+
 private:
-    struct Conversion
+    struct Item
     {
+        QStringList articles; // one in bulk, all in single
         QString pdfName;
         QString pdfPath;
         QString pagePath;
+        QString problem; // known before anything is read: the item fails with it
     };
-    struct Context;
+    struct Prepared
+    {
+        QString pagePath;
+        QString failure; // empty when the page was written
+    };
 
-    bool begin(const RunInput &input, RunObserver *observer, RunReport &report);
-    void end();
-    bool prepareFolders(Context &context, RunReport &report);
-    bool writePage(Context &context, const QString &pagePath, const QString &page,
-                   const QString &pdfName, const QString &pdfPath);
-    void launch(Context &context, const QString &pagePath, const QString &pdfPath,
-                const QString &pdfName);
-    void record(Context &context, const PdfResult &result, const QString &pdfPath);
+    QString prepare(const RunInput &input);
+    void buildItems();
+    void advance();
+    bool pageBusy(const QString &pagePath) const;
+    bool pdfBusy(const QString &pdfPath, qsizetype readyIndex) const;
+    void startPreparing(Item item);
+    void onPrepared();
     void onConversionFinished(int id, ConversionOutcome outcome, const QString &detail);
-    template <typename Ready> void waitUntil(Context &context, Ready ready);
+    void record(const Item &item, const PdfResult &result);
+    void finishIfDone();
 
     bool m_running = false;
     bool m_cancelled = false;
-    std::unique_ptr<Context> m_context;
+    RunInput m_input;
+    RunReport m_report;
+    QString m_binFolder;
+    QString m_outputFolder;
+    QString m_filledTemplate;
+    int m_count = 0;
+    int m_prepareNumber = 0;
+    std::deque<Item> m_queue;             // not yet prepared
+    std::unique_ptr<Item> m_preparing;    // its page is being written on the worker
+    std::deque<Item> m_ready;             // page written, waiting for a converter slot
+    QHash<int, Item> m_converting;        // by launcher id
+    QHash<QString, int> m_madeTimes;      // PDF path -> conversions made in this run
+    std::unique_ptr<QFutureWatcher<Prepared>> m_watcher;
     std::unique_ptr<ConversionLauncher> m_launcher;
-    QEventLoop *m_loop = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
 };
 
-// The question at the end of a run, preceded by the failures when there were any.
+// The question at the end of a run, preceded by the failures and replaced PDFs when there were
+// any.
 QString closingMessage(const RunReport &report);
+// One line per PDF name made more than once, e.g. "book.pdf: made from 5 articles; the last
+// one is kept".
+QStringList replacementLines(const RunReport &report);
 
 // Removes the page files of earlier runs: every *.html in appFolder/bin except the template.
 // Returns the names that could not be removed.
 QStringList removeOldPageFiles(const QString &appFolder);
 
-// Held for the length of a run, so that two runs on one application folder (from the window
-// or the command line) never remove or overwrite each other's page files.
-class ApplicationFolderLock
-{
-public:
-    explicit ApplicationFolderLock(const QString &appFolder);
-    ~ApplicationFolderLock();
-    ApplicationFolderLock(const ApplicationFolderLock &) = delete;
-    ApplicationFolderLock &operator=(const ApplicationFolderLock &) = delete;
-
-    // False only when another run holds the folder; a folder without bin has nothing to guard,
-    // and the run itself reports what is missing.
-    bool acquired() const { return m_acquired; }
-
-private:
-    std::unique_ptr<QLockFile> m_lock;
-    bool m_acquired = true;
-};
-
-// Makes the application folder ready for a run: the converter can be run, no other run holds
-// the folder (the lock is taken into `lock` and must be held until the run has finished) and
-// the page files of earlier runs are gone. Empty when all went well, else what stands in the
-// way and what to do; nothing has been removed then.
-QString prepareForRun(const QString &appFolder, std::unique_ptr<ApplicationFolderLock> &lock);
+// Removes the converters' temporary PDFs ".pw-<pid>-<n>.part.pdf" in folder whose process no
+// longer exists (left by a Paperwake that was killed). Returns how many were removed.
+int removeStalePartialPdfs(const QString &folder);

@@ -22,7 +22,8 @@ namespace {
 const QString kCli = QStringLiteral(PAPERWAKE_CLI);
 
 // Copies the page into the PDF, so a test can tell which article each PDF holds.
-const QByteArray kCopyingConverter = "{ printf '%%PDF\\n'; cat \"$1\"; } > \"$2\"";
+const QByteArray kCopyingConverter =
+    "{ printf '%%PDF\\n'; cat \"$1\"; printf '\\n%%%%EOF\\n'; } > \"$2\"";
 
 struct CliResult
 {
@@ -269,7 +270,7 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("missing article")
         << QStringList{u"bulk"_s, u"@missing"_s} << u"no such article file or folder"_s;
     QTest::newRow("--jobs 0") << QStringList{u"bulk"_s, u"--jobs"_s, u"0"_s, u"@articles"_s}
-                              << u"--jobs needs a whole number from 1 up"_s;
+                              << u"--jobs needs a whole number from 1 to 64"_s;
     QTest::newRow("--out is a file")
         << QStringList{u"bulk"_s, u"--out"_s, u"@blank"_s, u"@articles"_s}
         << u"--out must name a folder"_s;

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QLockFile>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,6 +40,7 @@ private slots:
     void bulkRun_keywordNamesCycle();
     void singleRun_realConverter_joinsArticlesUnderTypedName();
     void closingWindow_duringRun_stopsConverters();
+    void modalBox_duringRun_conversionsGoOn();
     void fillerArticle_savedFromGenerator_becomesAPdf();
 };
 
@@ -68,6 +71,12 @@ struct Fixture
     }
     void chooseBulk() { window.findChild<QRadioButton *>("optCreationMode_1")->click(); }
     void create() { window.findChild<QPushButton *>("cmdCreate")->click(); }
+    // Create, then wait in the event loop until the run has ended (the closing prompt included).
+    void createAndWait()
+    {
+        create();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isRunning(), 120000);
+    }
     QString output(const QString &name) const { return app.file(QStringLiteral("bin/output/") + name); }
 
     RecordingPlatform platform;
@@ -222,7 +231,7 @@ void CreateCommandTest::create_cleanUpKeepsOnlyTheExactTemplate()
     f.fillAd();
     f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("out"));
     f.platform.answers.enqueue(Platform::Answer::No);
-    f.create();
+    f.createAndWait();
     QStringList left = QDir(f.app.file(QStringLiteral("bin"))).entryList(QDir::Files);
     left.sort();
     QCOMPARE(left, (QStringList{"keep.txt", "out.html", "template.html", "wkhtmltopdf"}));
@@ -255,15 +264,15 @@ void CreateCommandTest::create_missingConverterStopsBeforeWriting()
 void CreateCommandTest::create_refusedWhileAnotherRunHoldsTheFolder()
 {
     Fixture f;
-    f.app.installFakeConverter("printf '%%PDF' > \"$2\"");
+    f.app.installFakeConverter("printf '%%PDF\\n%%%%EOF\\n' > \"$2\"");
     const QString oldPage = f.app.writeFile(QStringLiteral("bin/old.html"), "other run's page");
     f.addArticle(QStringLiteral("a.txt"), "text");
     f.selectAllArticles();
     f.fillAd();
     f.chooseBulk();
     {
-        const ApplicationFolderLock otherRun(f.app.path());
-        QVERIFY(otherRun.acquired());
+        QLockFile otherRun(f.app.file(QStringLiteral("bin/.paperwake-run.lock")));
+        QVERIFY(otherRun.tryLock(0));
         f.create();
         QCOMPARE(f.platform.messages.size(), 1);
         QCOMPARE(f.platform.messages[0].title, QStringLiteral("Error"));
@@ -273,7 +282,7 @@ void CreateCommandTest::create_refusedWhileAnotherRunHoldsTheFolder()
     }
     // Once the other run is over, Create works again.
     f.platform.answers.enqueue(Platform::Answer::No);
-    f.create();
+    f.createAndWait();
     QVERIFY(QFileInfo::exists(f.output(QStringLiteral("a.pdf"))));
 }
 
@@ -290,7 +299,7 @@ void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
     f.platform.onMessage = [&](const RecordingPlatform::Message &) {
         buttonsDisabledDuringRun = !f.window.findChild<QPushButton *>("cmdCreate")->isEnabled();
     };
-    f.create();
+    f.createAndWait();
     QVERIFY(!buttonsDisabledDuringRun); // restored before the closing prompt
     QCOMPARE(f.platform.messages.size(), 1);
     QCOMPARE(f.platform.messages[0].text, QStringLiteral("Ready. Do you want to open the output folder?"));
@@ -317,7 +326,7 @@ void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
 void CreateCommandTest::bulkRun_keywordNamesCycle()
 {
     Fixture f;
-    f.app.installFakeConverter("printf '%%PDF-1.4 %s\\n' \"$1\" > \"$2\"");
+    f.app.installFakeConverter("printf '%%PDF-1.4 %s\\n%%%%EOF\\n' \"$1\" > \"$2\"");
     for (int i = 1; i <= 5; ++i)
         f.addArticle(QStringLiteral("a%1.txt").arg(i), QByteArray::number(i));
     f.selectAllArticles();
@@ -332,11 +341,17 @@ void CreateCommandTest::bulkRun_keywordNamesCycle()
     // While the closing question waits, another run (say from the command line) may start.
     bool folderFreeAtPrompt = false;
     f.platform.onMessage = [&](const RecordingPlatform::Message &) {
-        folderFreeAtPrompt = ApplicationFolderLock(f.app.path()).acquired();
+        QLockFile lock(f.app.file(QStringLiteral("bin/.paperwake-run.lock")));
+        folderFreeAtPrompt = lock.tryLock(0);
     };
-    f.create();
+    f.createAndWait();
     QVERIFY(folderFreeAtPrompt);
-    QCOMPARE(f.platform.messages.last().text, QStringLiteral("Ready. Do you want to open the output folder?"));
+    // The closing question names the PDFs that later articles replaced.
+    QCOMPARE(f.platform.messages.last().text,
+             QStringLiteral("Several articles went to one PDF name; each replaced the one before:\n"
+                            "best-dog-food.pdf: made from 2 articles; the last one is kept\n"
+                            "best-cat.pdf: made from 2 articles; the last one is kept\n\n"
+                            "Ready. Do you want to open the output folder?"));
     QVERIFY(f.platform.openedFolders.isEmpty());
     QStringList pdfs = QDir(f.output({})).entryList(QDir::Files);
     pdfs.sort();
@@ -361,7 +376,7 @@ void CreateCommandTest::singleRun_realConverter_joinsArticlesUnderTypedName()
     f.fillAd();
     f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("my report"));
     f.platform.answers.enqueue(Platform::Answer::No);
-    f.create();
+    f.createAndWait();
     QCOMPARE(f.window.findChild<QLineEdit *>("txtPDFFilename")->text(), QStringLiteral("my-report"));
     QCOMPARE(f.platform.messages.last().text, QStringLiteral("Ready. Do you want to open the output folder?"));
     const QString text = pdfText(f.output("my-report.pdf"));
@@ -384,34 +399,63 @@ void CreateCommandTest::closingWindow_duringRun_stopsConverters()
     f.fillAd();
     f.chooseBulk();
     f.window.show();
-    // The run waits inside create(); close the window from within that wait.
-    bool closedWhileRunning = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &f.window, [&] {
-        if (!readBytes(marker).trimmed().isEmpty() && f.window.isRunning()) {
-            poll.stop();
-            // The generator's modal loop would hold the run back: it waits for the run.
-            // Should it open all the same, it is closed again so the test fails, not hangs.
-            QTimer::singleShot(500, &f.window, [] {
-                if (QWidget *modal = QApplication::activeModalWidget())
-                    modal->close();
-            });
-            f.window.mnuDummy_Click();
-            QVERIFY(!QApplication::activeModalWidget());
-            closedWhileRunning = true;
-            f.window.close();
-        }
-    });
-    poll.start(50);
     f.create();
-    QVERIFY(closedWhileRunning);
-    QVERIFY(!f.window.isRunning());
+    QVERIFY(f.window.isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!readBytes(marker).trimmed().isEmpty(), 10000);
+    f.window.close();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window.isRunning(), 10000);
     const QByteArray pid = readBytes(marker).trimmed();
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)), 5000);
     QVERIFY(!QFileInfo::exists(f.output("a.pdf")));
+    QVERIFY(QDir(f.output({})).entryList(QDir::Files | QDir::Hidden).isEmpty());
     // No closing prompt for a run the user ended by closing the window.
-    QCOMPARE(f.platform.messages.size(), 1);
-    QCOMPARE(f.platform.messages[0].title, QStringLiteral("Please Wait"));
+    QVERIFY(f.platform.messages.isEmpty());
+}
+
+void CreateCommandTest::modalBox_duringRun_conversionsGoOn()
+{
+    Fixture f;
+    const QString log = f.app.file(QStringLiteral("starts.log"));
+    // Slow enough that most conversions start after the box has opened.
+    f.app.installFakeConverter(QStringLiteral("echo start >> '%1'; sleep 0.3; "
+                                              "printf '%%PDF\\n%%%%EOF\\n' > \"$2\"")
+                                   .arg(log)
+                                   .toUtf8());
+    for (int i = 1; i <= 24; ++i)
+        f.addArticle(QStringLiteral("a%1.txt").arg(i), "text");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    f.window.show();
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QTRY_VERIFY_WITH_TIMEOUT(readBytes(log).count("start") >= 1, 10000);
+
+    int startsWhenOpened = -1;
+    int startsWhenClosed = -1;
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Missing Info"),
+                    QStringLiteral("Please select a file first."), QMessageBox::Ok, &f.window);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+        const int starts = int(readBytes(log).count("start"));
+        if (startsWhenOpened < 0)
+            startsWhenOpened = starts;
+        // Kept open until three more conversions have started, or for ten seconds at most.
+        if (starts >= startsWhenOpened + 3 || !f.window.isRunning()) {
+            startsWhenClosed = starts;
+            box.done(QMessageBox::Ok);
+        }
+    });
+    QTimer::singleShot(10000, &box, [&] { box.done(QMessageBox::Ok); });
+    poll.start(20);
+    box.exec();
+    poll.stop();
+    QVERIFY2(startsWhenClosed >= startsWhenOpened + 3,
+             qPrintable(QStringLiteral("%1 started before the box, %2 when it closed")
+                            .arg(startsWhenOpened)
+                            .arg(startsWhenClosed)));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window.isRunning(), 60000);
+    QCOMPARE(QDir(f.output({})).entryList({QStringLiteral("*.pdf")}).size(), 24);
 }
 
 void CreateCommandTest::fillerArticle_savedFromGenerator_becomesAPdf()
@@ -450,7 +494,7 @@ void CreateCommandTest::fillerArticle_savedFromGenerator_becomesAPdf()
     f.fillAd();
     f.chooseBulk();
     f.platform.answers.enqueue(Platform::Answer::No);
-    f.create();
+    f.createAndWait();
     QCOMPARE(f.platform.messages.last().text, QStringLiteral("Ready. Do you want to open the output folder?"));
     const QString text = pdfText(f.output(QStringLiteral("filler.pdf")));
     const QString firstWord = generated.section(u' ', 0, 0);

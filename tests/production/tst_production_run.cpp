@@ -16,32 +16,61 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Copies the page into the PDF, so a test can tell which page each PDF came from.
-const QByteArray kCopyingConverter = "sleep 0.4; { printf '%%PDF\\n'; cat \"$1\"; } > \"$2\"";
+const QByteArray kCopyingConverter =
+    "sleep 0.4; { printf '%%PDF\\n'; cat \"$1\"; printf '\\n%%%%EOF\\n'; } > \"$2\"";
 
-class RecordingObserver : public RunObserver
+// What a run reported, from start to finish.
+struct Outcome
 {
-public:
-    void preparingPage(int number, int count) override
-    {
-        pages << u"%1/%2"_s.arg(number).arg(count);
-    }
-    void pdfFinished(int done, int count, const PdfResult &result) override
-    {
-        finished << u"%1/%2 %3 %4"_s.arg(done).arg(count).arg(
-            result.pdfName, result.made ? u"made"_s : u"failed"_s);
-    }
-    void keepAlive() override
-    {
-        ++keepAlives;
-        if (onKeepAlive)
-            onKeepAlive();
-    }
-
-    QStringList pages;
-    QStringList finished;
-    int keepAlives = 0;
-    std::function<void()> onKeepAlive;
+    QString refused; // start() said why it did not start
+    RunReport report;
+    QStringList pages;    // "number/count" as pages were prepared
+    QStringList finished; // "done/count name made|failed"
+    bool early = false;   // something was reported before start() returned
+    bool ended = false;
 };
+
+// Starts the run and waits in the test's event loop until it has finished; during() is called
+// after every PDF result.
+Outcome runToEnd(ProductionRun &run, const RunInput &input,
+                 const std::function<void()> &during = {})
+{
+    Outcome outcome;
+    QObject::connect(&run, &ProductionRun::preparingPage, &run, [&](int number, int count) {
+        outcome.pages << u"%1/%2"_s.arg(number).arg(count);
+    });
+    QObject::connect(&run, &ProductionRun::pdfFinished, &run,
+                     [&](int done, int count, const PdfResult &result) {
+                         outcome.finished << u"%1/%2 %3 %4"_s.arg(done).arg(count).arg(
+                             result.pdfName, result.made ? u"made"_s : u"failed"_s);
+                         if (during)
+                             during();
+                     });
+    bool ended = false;
+    QObject::connect(&run, &ProductionRun::finished, &run, [&](const RunReport &report) {
+        outcome.report = report;
+        ended = true;
+    });
+    outcome.refused = run.start(input);
+    if (outcome.refused.isEmpty()) {
+        outcome.early = ended || !outcome.finished.isEmpty() || !outcome.pages.isEmpty();
+        outcome.ended = QTest::qWaitFor([&] { return ended; }, 120000);
+    }
+    run.disconnect(&run);
+    return outcome;
+}
+
+Outcome runToEnd(const RunInput &input)
+{
+    ProductionRun run;
+    return runToEnd(run, input);
+}
+
+RunInput single(RunInput input)
+{
+    input.bulk = false;
+    return input;
+}
 
 RunInput adInput(const TestAppFolder &app)
 {
@@ -93,17 +122,17 @@ void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
     input.articles = {article(app, u"Alpha_one.txt"_s, "Apples grow in autumn.\r\nCafé €"),
                       article(app, u"beta two.txt"_s, "Bees make honey."),
                       article(app, u"Gamma.final.txt"_s, "Goats climb hills.")};
-    RecordingObserver observer;
-    ProductionRun run;
-    const RunReport report = run.runBulk(input, &observer);
+    const Outcome run = runToEnd(input);
+    const RunReport &report = run.report;
 
-    QCOMPARE(report.error, QString());
+    QCOMPARE(run.refused, QString());
+    QVERIFY(!run.early && run.ended);
     QCOMPARE(report.attempted, 3);
     QCOMPARE(report.made, 3);
     QCOMPARE(closingMessage(report), u"Ready. Do you want to open the output folder?"_s);
-    QCOMPARE(observer.pages, QStringList({u"1/3"_s, u"2/3"_s, u"3/3"_s}));
-    QCOMPARE(observer.finished.size(), 3);
-    QVERIFY(observer.finished.last().startsWith(u"3/3 "_s));
+    QCOMPARE(run.pages, QStringList({u"1/3"_s, u"2/3"_s, u"3/3"_s}));
+    QCOMPARE(run.finished.size(), 3);
+    QVERIFY(run.finished.last().startsWith(u"3/3 "_s));
     QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
              QStringList(
                  {u"Alpha-one.html"_s, u"Gamma.html"_s, u"beta-two.html"_s, u"template.html"_s}));
@@ -134,12 +163,18 @@ void ProductionRunTest::bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier(
     input.useOriginalNames = false;
     input.finalNames = {u"best dog food"_s, u"cat  toys"_s, u"fish"_s};
     input.maxJobs = 2;
-    ProductionRun run;
-    const RunReport report = run.runBulk(input);
+    const RunReport report = runToEnd(input).report;
 
     QCOMPARE(report.made, 5);
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
              QStringList({u"best-dog-food.pdf"_s, u"cat-toys.pdf"_s, u"fish.pdf"_s}));
+    // The user hears which PDFs were replaced within the run.
+    QStringList replaced = replacementLines(report);
+    replaced.sort();
+    QCOMPARE(replaced,
+             QStringList({u"best-dog-food.pdf: made from 2 articles; the last one is kept"_s,
+                          u"cat-toys.pdf: made from 2 articles; the last one is kept"_s}));
+    QVERIFY(closingMessage(report).contains(u"best-dog-food.pdf: made from 2 articles"_s));
     const QHash<QString, QString> last{{u"best-dog-food.pdf"_s, u"fourth"_s},
                                        {u"cat-toys.pdf"_s, u"fifth"_s},
                                        {u"fish.pdf"_s, u"third"_s}};
@@ -159,8 +194,7 @@ void ProductionRunTest::single_myReport_allArticlesInOrder()
                       article(app, u"a.txt"_s, "Yak middle words."),
                       article(app, u"c.txt"_s, "Xylophone closing words.")};
     input.singleName = u"my report"_s;
-    ProductionRun run;
-    const RunReport report = run.runSingle(input);
+    const RunReport report = runToEnd(single(input)).report;
 
     QCOMPARE(report.usedName, u"my-report"_s);
     QCOMPARE(report.made, 1);
@@ -188,8 +222,7 @@ void ProductionRunTest::single_templateName_leavesTemplateAlone()
     RunInput input = adInput(app);
     input.articles = {article(app, u"a.txt"_s, "Only words.")};
     input.singleName = u"template"_s;
-    ProductionRun run;
-    const RunReport report = run.runSingle(input);
+    const RunReport report = runToEnd(single(input)).report;
 
     QCOMPARE(report.made, 1);
     QVERIFY(QFileInfo::exists(app.file(u"bin/etemplate.html"_s)));
@@ -214,8 +247,7 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
     input.useOriginalNames = false;
     input.finalNames = {u"A"_s, u"B"_s, u"C"_s};
     input.maxJobs = 3;
-    ProductionRun run;
-    const RunReport report = run.runBulk(input);
+    const RunReport report = runToEnd(input).report;
     QCOMPARE(report.made, 5);
 
     // Each PDF holds the page of the last article named after it, read whole.
@@ -266,9 +298,8 @@ void ProductionRunTest::bulk_unreadableArticleOrUnwritablePage_othersStillMade()
     const QString missing = app.file(u"articles/gone.txt"_s);
     input.articles = {article(app, u"good.txt"_s, "fine"), missing,
                       article(app, u"blocked.txt"_s, "blocked"), article(app, u"last.txt"_s, "x")};
-    RecordingObserver observer;
-    ProductionRun run;
-    const RunReport report = run.runBulk(input, &observer);
+    const Outcome run = runToEnd(input);
+    const RunReport &report = run.report;
 
     QCOMPARE(report.attempted, 4);
     QCOMPARE(report.made, 2);
@@ -280,7 +311,7 @@ void ProductionRunTest::bulk_unreadableArticleOrUnwritablePage_othersStillMade()
     QVERIFY(closingMessage(report).startsWith(
         u"2 of 4 PDFs could not be made:\ngone.pdf: the article could not be read: "_s + missing +
         u"\nblocked.pdf: "_s));
-    QCOMPARE(observer.finished.size(), 4);
+    QCOMPARE(run.finished.size(), 4);
 }
 
 void ProductionRunTest::runs_missingConverterOrTemplate_stopBeforeWriting()
@@ -291,16 +322,15 @@ void ProductionRunTest::runs_missingConverterOrTemplate_stopBeforeWriting()
             RunInput input = adInput(app);
             input.articles = {article(app, u"a.txt"_s, "words")};
             input.singleName = u"name"_s;
-            ProductionRun run;
-            const RunReport report = single ? run.runSingle(input) : run.runBulk(input);
+            input.bulk = !single;
+            const QString refused = runToEnd(input).refused;
 
             const QString named = part == TestAppFolder::Converter
                                       ? app.file(u"bin/wkhtmltopdf"_s)
                                       : app.file(u"bin/template.html"_s);
-            QVERIFY2(report.error.contains(named), qPrintable(report.error));
+            QVERIFY2(refused.contains(named), qPrintable(refused));
             if (part == TestAppFolder::Converter)
-                QVERIFY(report.error.contains(u"apt-get install wkhtmltopdf"_s));
-            QCOMPARE(report.attempted, 0);
+                QVERIFY(refused.contains(u"apt-get install wkhtmltopdf"_s));
             const QStringList pages = folderEntries(app.file(u"bin"_s), u"*.html"_s);
             QVERIFY2(pages.isEmpty() || pages == QStringList{u"template.html"_s},
                      qPrintable(pages.join(u' ')));
@@ -317,8 +347,7 @@ void ProductionRunTest::single_unreadableArticle_makesNoPdf()
     const QString missing = app.file(u"articles/gone.txt"_s);
     input.articles = {article(app, u"a.txt"_s, "words"), missing};
     input.singleName = u"all"_s;
-    ProductionRun run;
-    const RunReport report = run.runSingle(input);
+    const RunReport report = runToEnd(single(input)).report;
 
     QCOMPARE(report.made, 0);
     QCOMPARE(report.failures.size(), 1);
@@ -335,8 +364,7 @@ void ProductionRunTest::single_converterWritesNothing_failureNamed()
     RunInput input = adInput(app);
     input.articles = {article(app, u"a.txt"_s, "words")};
     input.singleName = u"my file"_s;
-    ProductionRun run;
-    const RunReport report = run.runSingle(input);
+    const RunReport report = runToEnd(single(input)).report;
     QCOMPARE(closingMessage(report),
              u"1 of 1 PDFs could not be made:\nmy-file.pdf: the converter wrote no PDF\n\n"
              "Ready. Do you want to open the output folder?"_s);
@@ -350,10 +378,8 @@ void ProductionRunTest::single_unsafeName_refused()
     input.articles = {article(app, u"a.txt"_s, "words")};
     for (const QString &name : {u"../escape"_s, u".."_s}) {
         input.singleName = name;
-        ProductionRun run;
-        const RunReport report = run.runSingle(input);
-        QVERIFY2(report.error.contains(name), qPrintable(report.error));
-        QCOMPARE(report.attempted, 0);
+        const QString refused = runToEnd(single(input)).refused;
+        QVERIFY2(refused.contains(name), qPrintable(refused));
     }
     // "../escape" would have put the page beside bin and the PDF into bin.
     QVERIFY(!QFileInfo::exists(app.file(u"escape.html"_s)));
@@ -372,23 +398,29 @@ void ProductionRunTest::cancel_endsConvertersAndLaterPages()
     const QString pidFile = app.file(u"bin/1.html.pid"_s);
 
     ProductionRun run;
-    RecordingObserver observer;
-    RunReport nested;
-    observer.onKeepAlive = [&] {
-        // A second run while one works is refused, not interleaved.
-        if (nested.error.isEmpty())
-            nested = run.runSingle(input);
-        if (QFileInfo::exists(pidFile))
-            run.cancel();
-    };
-    const RunReport report = run.runBulk(input, &observer);
+    QString second;
+    bool ended = false;
+    RunReport report;
+    QObject::connect(&run, &ProductionRun::finished, &run, [&](const RunReport &r) {
+        report = r;
+        ended = true;
+    });
+    QCOMPARE(run.start(input), QString());
+    QVERIFY(run.isRunning());
+    // A second run while one works is refused, not interleaved.
+    second = run.start(single(input));
+    QVERIFY2(second.contains(u"already"_s), qPrintable(second));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pidFile), 10000);
+    run.cancel();
+    // Returns without waiting: the converter's end is heard later, in the event loop.
+    QVERIFY(!ended);
+    QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
 
-    QVERIFY(nested.error.contains(u"already"_s));
     QVERIFY(report.cancelled);
     QCOMPARE(report.made, 0);
     QVERIFY(!run.isRunning());
     QVERIFY(!QFileInfo::exists(app.file(u"bin/3.html"_s)));
-    QCOMPARE(folderEntries(app.file(u"bin/output"_s), u"*.pdf"_s), QStringList());
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList());
 #ifdef Q_OS_LINUX
     const QString pid = QString::fromUtf8(readBytes(pidFile)).trimmed();
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
@@ -403,8 +435,7 @@ void ProductionRunTest::single_nameNearTheLengthLimit_made()
     RunInput input = adInput(app);
     input.articles = {article(app, u"a.txt"_s, "words")};
     input.singleName = QString(245, u'n');
-    ProductionRun run;
-    const RunReport report = run.runSingle(input);
+    const RunReport report = runToEnd(single(input)).report;
     QCOMPARE(report.made, 1);
     QVERIFY(QFileInfo::exists(app.file(u"bin/output/"_s + input.singleName + u".pdf"_s)));
 }
