@@ -15,6 +15,12 @@ constexpr qsizetype kPiece = 256 * 1024;
 
 bool readArticle(const QString &path, QString &text, QString &reason)
 {
+    // A FIFO or a device would block the read or never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        reason = QStringLiteral("the article is not a regular file: %1").arg(path);
+        return false;
+    }
     if (!tFile::LoadText(text, path)) {
         reason = QStringLiteral("the article could not be read: %1").arg(path);
         return false;

@@ -11,7 +11,7 @@ namespace folderarticles {
 QStringList articleFileNames(const QString &folder)
 {
     QStringList names =
-        QDir(folder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Unsorted);
+        QDir(folder).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::System, QDir::Unsorted);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;

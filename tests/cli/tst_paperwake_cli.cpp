@@ -11,6 +11,10 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <csignal>
 #include <functional>
@@ -117,6 +121,11 @@ private slots:
     void names_patternsTimesKeywords_data();
     void names_patternsTimesKeywords();
     void running_refusesSecondRunAndStopsOnSigint();
+    void dying_leavesNoConverterAndNextRunNoPartialPdf_data();
+    void dying_leavesNoConverterAndNextRunNoPartialPdf();
+    void bulk_incompletePdf_failsAndKeepsEarlierPdf();
+    void appDirWithoutTemplate_exitTwoAndNothingRemoved();
+    void bulk_fifoArticle_failsByNameAndRunEnds();
     void progress_onTerminal_oneRewrittenLine();
     void filler_savesWhatTheWindowSaves();
     void filler_badInput_exitTwoAndNothingWritten_data();
@@ -386,6 +395,109 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
     const QString pid = QString::fromUtf8(readBytes(pidFile)).trimmed();
     QVERIFY(!pid.isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
+#endif
+}
+
+void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf_data()
+{
+    QTest::addColumn<QList<int>>("sent");
+    QTest::addColumn<int>("cleanExit"); // -1: the program may die on the spot
+    QTest::newRow("kill -9") << QList<int>{SIGKILL} << -1;
+    QTest::newRow("terminal closed (SIGHUP)") << QList<int>{SIGHUP} << 128 + SIGHUP;
+    QTest::newRow("Ctrl-C twice at once") << QList<int>{SIGINT, SIGINT} << -1;
+}
+
+void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("the parent-death signal is a Linux matter");
+#else
+    QFETCH(QList<int>, sent);
+    QFETCH(int, cleanExit);
+    TestAppFolder app;
+    // Each converter begins its PDF, then hangs.
+    app.installFakeConverter("printf '%%PDF' > \"$2\"; echo $$ > \"$1.pid\"; exec sleep 60");
+    const QStringList names{u"1"_s, u"2"_s, u"3"_s};
+    for (const QString &name : names)
+        app.writeFile(u"articles/"_s + name + u".txt"_s, "words");
+
+    const CliResult run = runCli(
+        QStringList{u"bulk"_s, u"--jobs"_s, u"3"_s} << adOptions(app) << app.file(u"articles"_s),
+        [&](QProcess &process) {
+            for (const QString &name : names)
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    !readBytes(app.file(u"bin/"_s + name + u".html.pid"_s)).isEmpty(), 10000);
+            for (const int signal : sent)
+                ::kill(pid_t(process.processId()), signal);
+        });
+    if (cleanExit >= 0)
+        QCOMPARE(run.exitCode, cleanExit);
+    for (const QString &name : names) {
+        const QString pid =
+            QString::fromUtf8(readBytes(app.file(u"bin/"_s + name + u".html.pid"_s))).trimmed();
+        QTRY_VERIFY2_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid),
+                                  qPrintable(u"converter "_s + pid + u" outlived the program"_s),
+                                  5000);
+    }
+
+    // The next run clears what a killed run left behind.
+    app.installFakeConverter(kCopyingConverter);
+    const CliResult next = runCli(QStringList{u"bulk"_s} << adOptions(app)
+                                                         << app.file(u"articles"_s));
+    QCOMPARE(next.exitCode, 0);
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
+             QStringList({u"1.pdf"_s, u"2.pdf"_s, u"3.pdf"_s}));
+#endif
+}
+
+void PaperwakeCliTest::bulk_incompletePdf_failsAndKeepsEarlierPdf()
+{
+    TestAppFolder app;
+    // What a full disk leaves: a header, then nothing.
+    app.installFakeConverter("printf '%%PDF-1.4\\n1 0 obj\\n<<' > \"$2\"; exit 0");
+    app.writeFile(u"articles/a.txt"_s, "words");
+    const QByteArray earlier = "%PDF-1.4\n% the good PDF of yesterday\n%%EOF\n";
+    const QString pdf = app.writeFile(u"bin/output/a.pdf"_s, earlier);
+
+    const CliResult run =
+        runCli(QStringList{u"bulk"_s} << adOptions(app) << app.file(u"articles"_s));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(u"a.pdf: the converter wrote an incomplete PDF"_s),
+             qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(readBytes(pdf), earlier);
+    QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList{u"a.pdf"_s});
+}
+
+void PaperwakeCliTest::appDirWithoutTemplate_exitTwoAndNothingRemoved()
+{
+    TestAppFolder app(TestAppFolder::All & ~TestAppFolder::Template);
+    app.writeFile(u"bin/old.html"_s, "page of an earlier run");
+    app.writeFile(u"articles/a.txt"_s, "words");
+    const QStringList before = snapshot(app.path());
+
+    const CliResult run = runCli(QStringList{u"single"_s, u"--name"_s, u"x"_s}
+                                 << adOptions(app) << app.file(u"articles/a.txt"_s));
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(u"template"_s), qPrintable(run.err));
+    QCOMPARE(snapshot(app.path()), before);
+}
+
+void PaperwakeCliTest::bulk_fifoArticle_failsByNameAndRunEnds()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("FIFOs are a Unix matter");
+#else
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    app.writeFile(u"articles/good.txt"_s, "words");
+    QVERIFY(::mkfifo(QFile::encodeName(app.file(u"articles/x.txt"_s)).constData(), 0600) == 0);
+
+    const CliResult run =
+        runCli(QStringList{u"bulk"_s} << adOptions(app) << app.file(u"articles"_s));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(u"not made: x.pdf: "_s), qPrintable(run.err));
+    QCOMPARE(lines(run.out), QStringList{app.file(u"bin/output/good.pdf"_s)});
 #endif
 }
 
