@@ -4,7 +4,7 @@
 #include "create_checks.h"
 #include "filler_generator.h"
 #include "folder_articles.h"
-#include "keyword_names.h"
+#include "keyword_combinations.h"
 #include "production_run.h"
 #include "stop_signals.h"
 #include "t_file.h"

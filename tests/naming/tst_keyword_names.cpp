@@ -1,6 +1,7 @@
 #include "article_browser.h"
 #include "frm_mass.h"
 #include "keyword_names.h"
+#include "keyword_combinations.h"
 #include "recording_platform.h"
 #include "test_app_folder.h"
 

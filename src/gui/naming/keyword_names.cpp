@@ -1,5 +1,6 @@
 #include "keyword_names.h"
 
+#include "keyword_combinations.h"
 #include "platform.h"
 #include "t_parser.h"
 #include "t_tools.h"
@@ -18,7 +19,6 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kPlaceholder = QStringLiteral("#KEYWORD#");
 
 // Designed places inside the frame, in twips: keywords, patterns, the two buttons, then the
 // final list, left to right.
@@ -38,16 +38,6 @@ QLabel *captionFor(const QString &text, const QString &name, QWidget *buddy, flo
 }
 
 } // namespace
-
-QStringList combineKeywords(const QStringList &patterns, const QStringList &keywords)
-{
-    QStringList names;
-    names.reserve(patterns.size() * keywords.size());
-    for (const QString &pattern : patterns)
-        for (const QString &keyword : keywords)
-            names.append(tParser::ReplaceText(pattern, kPlaceholder, keyword, 0));
-    return names;
-}
 
 KeywordNames::KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent)
     : QObject(parent), m_platform(platform), m_frame(frame)

@@ -14,10 +14,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
-// Every pattern with every keyword put in for "#KEYWORD#": all keywords for the first
-// pattern, then all for the second, and so on. Duplicates stay.
-QStringList combineKeywords(const QStringList &patterns, const QStringList &keywords);
-
 // Output names for a bulk run, built from name patterns and the user's keywords. Builds its
 // controls inside the "Filenames " frame the window gives it.
 class KeywordNames : public QObject
