@@ -255,25 +255,17 @@ bool readRunOptions(const Command &command, const RunOptions &options, RunInput 
 
 // The window's checks before a run, with their messages; a hint says which option to give.
 bool passesCreateChecks(const Command &command, const RunOptions &options, const RunInput &input,
-                        bool bulk, const QString &namesFile)
+                        const QString &namesFile)
 {
-    CreateInput check;
-    check.articleCount = int(input.articles.size());
-    check.adTitle = input.adTitle;
-    check.ctaText = input.ctaText;
-    check.ctaUrl = input.ctaUrl;
-    check.bulk = bulk;
-    check.useKeywordNames = !input.useOriginalNames;
-    check.finalListCount = int(input.finalNames.size());
-    check.singleName = input.singleName;
-    const QString message = firstCreateProblem(check);
-    if (message.isEmpty())
-        return true;
-
+    const CreateCheck check = checkCreate(createInputFor(input));
     QString hint;
-    if (check.articleCount == 0) {
+    switch (check.problem) {
+    case CreateProblem::None:
+        return true;
+    case CreateProblem::NoArticles:
         hint = QStringLiteral("Give one or more articles: .txt files, or folders holding them.");
-    } else if (input.adTitle.isEmpty() || input.ctaText.isEmpty() || input.ctaUrl.isEmpty()) {
+        break;
+    case CreateProblem::AdIncomplete: {
         QStringList missing;
         for (const auto &[value, option] :
              {std::pair{input.adTitle, &options.adTitle},
@@ -281,12 +273,18 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
             if (value.isEmpty())
                 missing << QStringLiteral("--") + option->names().constFirst();
         hint = QStringLiteral("Missing or empty: %1").arg(missing.join(QStringLiteral(", ")));
-    } else if (bulk) {
-        hint = QStringLiteral("The names file holds no names: %1").arg(namesFile);
-    } else if (input.singleName.isEmpty()) {
-        hint = QStringLiteral("Give the PDF's name with --name.");
+        break;
     }
-    command.problem(message, hint);
+    case CreateProblem::NoKeywordNames:
+        hint = QStringLiteral("The names file holds no names: %1").arg(namesFile);
+        break;
+    case CreateProblem::NoSingleName:
+        hint = QStringLiteral("Give the PDF's name with --name.");
+        break;
+    case CreateProblem::UnusableSingleName:
+        break;
+    }
+    command.problem(check.message, hint);
     return false;
 }
 
@@ -393,7 +391,7 @@ int bulkCommand(const QStringList &arguments)
                                        .arg(kMaxJobs)
                                        .arg(command.parser.value(jobs)));
     }
-    if (!passesCreateChecks(command, options, input, true, namesFile))
+    if (!passesCreateChecks(command, options, input, namesFile))
         return kBadInput;
     return runPdfs(command, input);
 }
@@ -420,9 +418,9 @@ int singleCommand(const QStringList &arguments)
     if (!readRunOptions(command, options, input))
         return kBadInput;
     input.singleName = command.parser.value(name);
-    if (!passesCreateChecks(command, options, input, false, {}))
-        return kBadInput;
     input.bulk = false;
+    if (!passesCreateChecks(command, options, input, {}))
+        return kBadInput;
     return runPdfs(command, input);
 }
 

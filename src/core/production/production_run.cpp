@@ -3,6 +3,7 @@
 #include "output_names.h"
 #include "page_builder.h"
 #include "page_file.h"
+#include "paths.h"
 #include "safe_file_name.h"
 #include "t_file.h"
 
@@ -24,11 +25,6 @@
 namespace {
 
 const QString kQuestion = QStringLiteral("Ready. Do you want to open the output folder?");
-
-QString inFolder(const QString &folder, const QString &name)
-{
-    return folder + QDir::separator() + name;
-}
 
 // Why name cannot be a file name, as the tail of a sentence.
 QString unusableName(const QString &name)
@@ -131,9 +127,9 @@ QString ProductionRun::prepare(const RunInput &input)
     if (m_input.maxJobs < 1)
         m_input.maxJobs = defaultJobs();
     m_input.maxJobs = qMin(m_input.maxJobs, kMaxJobs);
-    m_binFolder = inFolder(input.appFolder, QStringLiteral("bin"));
+    m_binFolder = paths::join(input.appFolder, QStringLiteral("bin"));
     m_outputFolder = input.outputFolder.isEmpty()
-                         ? inFolder(m_binFolder, QStringLiteral("output"))
+                         ? paths::join(m_binFolder, QStringLiteral("output"))
                          : input.outputFolder;
 
     // Everything is checked before anything is changed.
@@ -151,7 +147,7 @@ QString ProductionRun::prepare(const RunInput &input)
     if (const QString missing = conversion::converterProblem(converter); !missing.isEmpty())
         return missing;
 
-    const QString templatePath = inFolder(m_binFolder, QStringLiteral("template.html"));
+    const QString templatePath = paths::join(m_binFolder, QStringLiteral("template.html"));
     QString templateText;
     if (!tFile::LoadText(templateText, templatePath))
         return QStringLiteral("The page template could not be read:\n%1\n\nPut the page template "
@@ -167,7 +163,7 @@ QString ProductionRun::prepare(const RunInput &input)
 
     // Two runs on one application folder (window or command line) would remove or overwrite
     // each other's page files.
-    m_lock = std::make_unique<QLockFile>(inFolder(m_binFolder, QStringLiteral(".paperwake-run.lock")));
+    m_lock = std::make_unique<QLockFile>(paths::join(m_binFolder, QStringLiteral(".paperwake-run.lock")));
     if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError)
         return QStringLiteral("Another run is making PDFs in %1 at the moment.\n\nWait until it "
                               "has finished, then try again.")
@@ -202,8 +198,8 @@ void ProductionRun::buildItems()
         Item item;
         item.articles = m_input.articles;
         item.pdfName = name + QStringLiteral(".pdf");
-        item.pdfPath = inFolder(m_outputFolder, item.pdfName);
-        item.pagePath = inFolder(m_binFolder, pagebuilder::singlePageFileName(name));
+        item.pdfPath = paths::join(m_outputFolder, item.pdfName);
+        item.pagePath = paths::join(m_binFolder, pagebuilder::singlePageFileName(name));
         m_queue.push_back(item);
         m_count = 1;
         return;
@@ -223,8 +219,8 @@ void ProductionRun::buildItems()
             item.pdfName = outputnames::keywordPdfName(names.at(nameIndex));
             nameIndex = nameIndex + 1 < names.size() ? nameIndex + 1 : 0;
         }
-        item.pdfPath = inFolder(m_outputFolder, item.pdfName);
-        item.pagePath = inFolder(m_binFolder, pageName);
+        item.pdfPath = paths::join(m_outputFolder, item.pdfName);
+        item.pagePath = paths::join(m_binFolder, pageName);
         if (!safename::isSafe(pageName) || !safename::isSafe(item.pdfName))
             item.problem = unusableName(safename::isSafe(item.pdfName) ? pageName : item.pdfName);
         m_queue.push_back(item);
@@ -424,7 +420,7 @@ QString closingMessage(const RunReport &report)
 
 QStringList removeOldPageFiles(const QString &appFolder)
 {
-    QDir bin(inFolder(appFolder, QStringLiteral("bin")));
+    QDir bin(paths::join(appFolder, QStringLiteral("bin")));
     QStringList notRemoved;
     const QStringList pages =
         bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden | QDir::System);

@@ -1,5 +1,7 @@
 #include "filler_generator.h"
 
+#include "paths.h"
+
 #include "safe_file_name.h"
 #include "t_file.h"
 #include "t_parser.h"
@@ -88,9 +90,8 @@ std::optional<QString> generateFillerText(const WordLists &words, const QStringL
 
 QString wordListPath(const QString &appFolder, int index)
 {
-    const QString sep = QDir::separator();
     // A drive root already ends in the separator.
-    return tParser::ReplaceText(appFolder + sep + wordListName(index), sep + sep, sep, 0);
+    return paths::join(appFolder, wordListName(index));
 }
 
 QString wordListName(int index)
@@ -142,8 +143,7 @@ QString saveNameProblem(const QString &name)
 
 QString filePath(const QString &folder, const QString &name)
 {
-    const QString sep = QDir::separator();
-    return tParser::ReplaceText(folder + sep + name + QStringLiteral(".txt"), sep + sep, sep, 0);
+    return paths::join(folder, name + QStringLiteral(".txt"));
 }
 
 } // namespace filler

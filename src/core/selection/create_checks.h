@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct RunInput;
+
 // What the Create command looks at before a run may start.
 struct CreateInput
 {
@@ -15,8 +17,32 @@ struct CreateInput
     QString singleName;
 };
 
-// The message of the first check that fails, in the fixed order; empty when all pass.
-// Every message is shown under the title "Missing Info".
-QString firstCreateProblem(const CreateInput &input);
+// The same facts, read off the run the window or the command line is about to start.
+CreateInput createInputFor(const RunInput &input);
+
+// Which check failed, so callers can add their own hint without repeating the order.
+enum class CreateProblem {
+    None,
+    NoArticles,
+    AdIncomplete,
+    NoKeywordNames,
+    NoSingleName,
+    UnusableSingleName,
+};
+
+struct CreateCheck
+{
+    CreateProblem problem = CreateProblem::None;
+    QString message; // shown under the title "Missing Info"
+};
+
+// The first check that fails, in the fixed order; problem None when all pass.
+CreateCheck checkCreate(const CreateInput &input);
+
+// The message of the first check that fails; empty when all pass.
+inline QString firstCreateProblem(const CreateInput &input)
+{
+    return checkCreate(input).message;
+}
 
 inline const QString kMissingInfoTitle = QStringLiteral("Missing Info");

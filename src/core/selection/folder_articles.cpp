@@ -1,5 +1,7 @@
 #include "folder_articles.h"
 
+#include "paths.h"
+
 #include "t_parser.h"
 
 #include <QDir>
@@ -21,8 +23,7 @@ QStringList articleFileNames(const QString &folder)
 
 QString articlePath(const QString &folder, const QString &fileName)
 {
-    const QString sep = QDir::separator();
-    return tParser::ReplaceText(folder + sep + fileName, sep + sep, sep, 0);
+    return paths::join(folder, fileName);
 }
 
 QStringList articlePathsIn(const QString &folder)

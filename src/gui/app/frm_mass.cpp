@@ -6,6 +6,7 @@
 #include "keyword_names.h"
 #include "mod_general.h"
 #include "page_builder.h"
+#include "paths.h"
 #include "t_frame.h"
 #include "twips.h"
 
@@ -381,16 +382,7 @@ void frmMass::cmdCreate_Click()
 {
     if (isRunning())
         return;
-    CreateInput check;
-    check.articleCount = lstSelectedArticles->count();
-    check.adTitle = txtAdTitle->text();
-    check.ctaText = txtCTAText->text();
-    check.ctaUrl = txtCTAURL->text();
-    check.bulk = optCreationMode[1]->isChecked();
-    check.useKeywordNames = m_keywordNames->useKeywordNames();
-    check.finalListCount = int(m_keywordNames->finalList().size());
-    check.singleName = txtPDFFilename->text();
-    const QString problem = firstCreateProblem(check);
+    const QString problem = checkCreate(createInputFor(runInput())).message;
     if (!problem.isEmpty()) {
         showMessage(problem, kMissingInfoTitle);
         return;
@@ -555,8 +547,7 @@ void frmMass::Form_Load()
 
 QString frmMass::outputFolderFor(const QString &appFolder)
 {
-    const QString folder = appFolder + kSep + QStringLiteral("bin") + kSep + QStringLiteral("output");
-    return modGeneral::ReplaceAll(folder, kSep + kSep, kSep, 0);
+    return paths::join(appFolder, QStringLiteral("bin") + kSep + QStringLiteral("output"));
 }
 
 void frmMass::ShowPage(int index)

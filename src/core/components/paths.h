@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace paths {
+
+// folder + the native separator + name, every doubled separator collapsed to one, so a drive
+// root ("/" or "C:\") and a folder given with a trailing separator join alike.
+QString join(const QString &folder, const QString &name);
+
+} // namespace paths
