@@ -1,5 +1,6 @@
 #include "production_run.h"
 
+#include "article_reader.h"
 #include "modutf8.h"
 #include "output_names.h"
 #include "page_builder.h"
@@ -186,11 +187,9 @@ RunReport ProductionRun::runBulk(const RunInput &input, RunObserver *observer)
             continue;
         }
         QString text;
-        if (!tFile::LoadText(text, article)) {
-            record(
-                c,
-                {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
-                pdfPath);
+        QString reason;
+        if (!articlereader::readArticle(article, text, reason)) {
+            record(c, {pdfName, false, articlereader::failureText(article, reason)}, pdfPath);
             continue;
         }
         const QString page =
@@ -239,11 +238,9 @@ RunReport ProductionRun::runSingle(const RunInput &input, RunObserver *observer)
     QStringList articleHtml;
     for (const QString &article : c.input.articles) {
         QString text;
-        if (!tFile::LoadText(text, article)) {
-            record(
-                c,
-                {pdfName, false, QStringLiteral("the article could not be read: %1").arg(article)},
-                pdfPath);
+        QString reason;
+        if (!articlereader::readArticle(article, text, reason)) {
+            record(c, {pdfName, false, articlereader::failureText(article, reason)}, pdfPath);
             end();
             return report;
         }
@@ -379,7 +376,7 @@ QStringList removeOldPageFiles(const QString &appFolder)
     const QStringList pages =
         bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : pages) {
-        if (pagebuilder::sameFileName(name, QStringLiteral("template.html")))
+        if (pagebuilder::isTemplateFileName(name))
             continue;
         if (!bin.remove(name))
             notRemoved << name;
