@@ -536,7 +536,8 @@ int fillerCommand(const QStringList &arguments)
             return command.problem(
                 QStringLiteral("--out names a folder, not a file: %1").arg(folder),
                 QStringLiteral("Give the file to write, such as %1")
-                    .arg(QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("filler.txt")))));
+                    .arg(QDir::toNativeSeparators(
+                        QDir(folder).filePath(QStringLiteral("filler.txt")))));
 
     QStringList keywordList;
     if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))

@@ -6,10 +6,10 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <cerrno>
 #endif
 
 namespace localnames {
@@ -44,7 +44,8 @@ qsizetype utf8SequenceLength(const unsigned char *p, qsizetype left)
         codePoint = (codePoint << 6) | (p[k] & 0x3F);
     }
     // Overlong forms and surrogates are not valid UTF-8; refusing them keeps escapes unique.
-    if (codePoint < smallest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+    if (codePoint < smallest || codePoint > 0x10FFFF ||
+        (codePoint >= 0xD800 && codePoint <= 0xDFFF))
         return 0;
     return length;
 }
@@ -57,7 +58,8 @@ void walk(QStringView path, OnRun onRun, OnEscape onEscape)
     const qsizetype n = path.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = path[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(c) && i + 1 < n &&
+            QChar::isLowSurrogate(path[i + 1].unicode())) {
             ++i; // a real pair, whatever its second half looks like
             continue;
         }
@@ -112,14 +114,6 @@ QByteArray toLocalBytes(QStringView path)
         path, [&](QStringView run) { out += run.toUtf8(); },
         [&](unsigned char byte) { out += char(byte); });
     return out;
-}
-
-bool hasEscapedBytes(QStringView path)
-{
-    bool found = false;
-    walk(
-        path, [](QStringView) {}, [&](unsigned char) { found = true; });
-    return found;
 }
 
 QString forDisplay(QStringView path)

@@ -17,8 +17,6 @@ QString fromLocalBytes(QByteArrayView bytes);
 // The exact bytes again; escapes become their bytes, everything else UTF-8.
 QByteArray toLocalBytes(QStringView path);
 
-// Whether path holds escaped bytes, i.e. cannot be handed to Qt's file classes as it is.
-bool hasEscapedBytes(QStringView path);
 // For people to read: each escaped byte shown as U+FFFD.
 QString forDisplay(QStringView path);
 // For names the program writes: each escaped byte read as Windows-1252, so a Latin-1 name
@@ -26,9 +24,9 @@ QString forDisplay(QStringView path);
 QString asValidName(QStringView path);
 
 enum class EntryKind {
-    Missing,  // nothing of that name
-    Folder,   // a folder, or a link to one
-    Other,    // anything else: a file, a dangling link, a pipe, a device...
+    Missing, // nothing of that name
+    Folder,  // a folder, or a link to one
+    Other,   // anything else: a file, a dangling link, a pipe, a device...
 };
 // What is at path, links followed; a dangling link counts as Other, not Missing.
 EntryKind entryKind(const QString &path);

@@ -8,10 +8,10 @@
 #include <system_error>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
 #else
 #include <QFile>
 #include <QFileInfo>

@@ -27,8 +27,7 @@ QString articleBaseName(const QString &articlePath)
     // A file name legal here (a backslash on Linux, say) may still be one the output cannot
     // use; such characters become "-", as in keyword names. Bytes of another encoding become
     // characters, so the PDF gets a name that can be written and read back.
-    return safename::replaceForbidden(localnames::asValidName(GetCleanFileName(articlePath)),
-                                      u'-');
+    return safename::replaceForbidden(localnames::asValidName(GetCleanFileName(articlePath)), u'-');
 }
 
 QString bulkPdfName(const QString &articlePath)

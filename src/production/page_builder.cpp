@@ -14,23 +14,21 @@ const QString kBreaks = QStringLiteral("<br><br>");
 // The elements of HTML (with the foreign roots svg and math), and the old presentational ones
 // hand-written articles still use.
 constexpr std::string_view kElements[] = {
-    "a",        "abbr",     "address",  "area",     "article",  "aside",    "audio",
-    "b",        "base",     "bdi",      "bdo",      "big",      "blockquote", "body",
-    "br",       "button",   "canvas",   "caption",  "center",   "cite",     "code",
-    "col",      "colgroup", "data",     "datalist", "dd",       "del",      "details",
-    "dfn",      "dialog",   "div",      "dl",       "dt",       "em",       "embed",
-    "fieldset", "figcaption", "figure", "font",     "footer",   "form",     "h1",
-    "h2",       "h3",       "h4",       "h5",       "h6",       "head",     "header",
-    "hgroup",   "hr",       "html",     "i",        "iframe",   "img",      "input",
-    "ins",      "kbd",      "label",    "legend",   "li",       "link",     "main",
-    "map",      "mark",     "math",     "menu",     "meta",     "meter",    "nav",
-    "noscript", "object",   "ol",       "optgroup", "option",   "output",   "p",
-    "picture",  "pre",      "progress", "q",        "rp",       "rt",       "ruby",
-    "s",        "samp",     "script",   "search",   "section",  "select",   "slot",
-    "small",    "source",   "span",     "strike",   "strong",   "style",    "sub",
-    "summary",  "sup",      "svg",      "table",    "tbody",    "td",       "template",
-    "textarea", "tfoot",    "th",       "thead",    "time",     "title",    "tr",
-    "track",    "tt",       "u",        "ul",       "var",      "video",    "wbr",
+    "a",        "abbr",     "address", "area",     "article",    "aside",   "audio",    "b",
+    "base",     "bdi",      "bdo",     "big",      "blockquote", "body",    "br",       "button",
+    "canvas",   "caption",  "center",  "cite",     "code",       "col",     "colgroup", "data",
+    "datalist", "dd",       "del",     "details",  "dfn",        "dialog",  "div",      "dl",
+    "dt",       "em",       "embed",   "fieldset", "figcaption", "figure",  "font",     "footer",
+    "form",     "h1",       "h2",      "h3",       "h4",         "h5",      "h6",       "head",
+    "header",   "hgroup",   "hr",      "html",     "i",          "iframe",  "img",      "input",
+    "ins",      "kbd",      "label",   "legend",   "li",         "link",    "main",     "map",
+    "mark",     "math",     "menu",    "meta",     "meter",      "nav",     "noscript", "object",
+    "ol",       "optgroup", "option",  "output",   "p",          "picture", "pre",      "progress",
+    "q",        "rp",       "rt",      "ruby",     "s",          "samp",    "script",   "search",
+    "section",  "select",   "slot",    "small",    "source",     "span",    "strike",   "strong",
+    "style",    "sub",      "summary", "sup",      "svg",        "table",   "tbody",    "td",
+    "template", "textarea", "tfoot",   "th",       "thead",      "time",    "title",    "tr",
+    "track",    "tt",       "u",       "ul",       "var",        "video",   "wbr",
 };
 constexpr qsizetype kLongestElement = 10; // "blockquote", "figcaption"
 
@@ -96,6 +94,12 @@ QString toHtml(QStringView text, LineEnds lineEnds)
     }
     html += text.sliced(plainFrom);
     return html;
+}
+
+// The page file name itself, or with "e" before it when it would name the template.
+QString guardTemplate(const QString &pageFileName)
+{
+    return isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
 }
 
 } // namespace
@@ -184,11 +188,6 @@ QString bulkPageFileName(const QString &cleanName)
 bool isTemplateFileName(const QString &fileName)
 {
     return fileName.compare(QStringLiteral("template.html"), Qt::CaseInsensitive) == 0;
-}
-
-QString guardTemplate(const QString &pageFileName)
-{
-    return isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
 }
 
 bool sameFileName(const QString &a, const QString &b)

@@ -400,8 +400,8 @@ QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
             continue;
         const QString path = QDir::toNativeSeparators(droppedPath(url));
         const qsizetype nameStart = path.lastIndexOf(kSep) + 1;
-        if (isArticleName(path) &&
-            localnames::entryKind(path) == localnames::EntryKind::Other && nameStart > 0)
+        if (isArticleName(path) && localnames::entryKind(path) == localnames::EntryKind::Other &&
+            nameStart > 0)
             items.append(articleItem(path.first(nameStart - 1), path.sliced(nameStart)));
     }
     return items;

@@ -302,10 +302,10 @@ void PaperwakeCliTest::bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten()
          {"lf-paragraphs.txt", "mixed-line-ends.txt", "angle-brackets.txt", "markup.txt"})
         QVERIFY(!copyTestData(u"articles/"_s + QLatin1StringView(fixture), folder).isEmpty());
 
-    const CliResult run = runCli(
-        {u"bulk"_s, u"--app-dir"_s, app.path(), u"--ad-title"_s, u"Deals <b>today</b> if x<y"_s,
-         u"--cta-text"_s, u"Book <i>now</i>"_s, u"--cta-url"_s, u"https://x.example/?q=\"a\""_s,
-         folder});
+    const CliResult run =
+        runCli({u"bulk"_s, u"--app-dir"_s, app.path(), u"--ad-title"_s,
+                u"Deals <b>today</b> if x<y"_s, u"--cta-text"_s, u"Book <i>now</i>"_s,
+                u"--cta-url"_s, u"https://x.example/?q=\"a\""_s, folder});
     QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
     const QString output = app.file(u"bin/output/"_s);
     QHash<QString, QString> text;
@@ -322,9 +322,9 @@ void PaperwakeCliTest::bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten()
     // Every kind of line end starts a line of its own.
     const QStringList lfLines = text.value(u"lf-paragraphs"_s).split(u'\n');
     const QStringList mixedLines = text.value(u"mixed-line-ends"_s).split(u'\n');
-    for (const QString &line : {u"First paragraph of the river walk."_s,
-                                u"Second paragraph about the old mill."_s,
-                                u"A line right below it."_s})
+    for (const QString &line :
+         {u"First paragraph of the river walk."_s, u"Second paragraph about the old mill."_s,
+          u"A line right below it."_s})
         QVERIFY2(lfLines.contains(line), qPrintable(lfLines.join(u'|')));
     for (const QString &line :
          {u"Alpha line with CR LF."_s, u"Bravo line after an empty one."_s,
@@ -391,8 +391,8 @@ void PaperwakeCliTest::bulk_articleNamedDirectly_existingEntryIsNeverMissing_dat
     QTest::addColumn<QString>("said"); // on standard output when made, else on standard error
 
     QTest::newRow("name in Latin-1 bytes") << u"caf\\351.txt"_s << 0 << u"café.pdf"_s;
-    QTest::newRow("dangling link") << u"gone.txt"_s << 1
-                                   << u"could not be read: the article file is a link to nothing"_s;
+    QTest::newRow("dangling link")
+        << u"gone.txt"_s << 1 << u"could not be read: the article file is a link to nothing"_s;
     QTest::newRow("binary") << u"binary.txt"_s << 1 << u"could not be read: not a text file"_s;
     QTest::newRow("pipe") << u"pipe.txt"_s << 1 << u"could not be read: not a regular file"_s;
     QTest::newRow("missing") << u"none.txt"_s << 2 << u"no such article file or folder: "_s;
@@ -638,9 +638,8 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("a folder, no name")
         << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/"_s}
         << u"Please enter a name for the file.\n--out must name a file."_s;
-    QTest::newRow("an existing folder")
-        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir"_s}
-        << u"--out names a folder, not a file: "_s;
+    QTest::newRow("an existing folder") << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir"_s}
+                                        << u"--out names a folder, not a file: "_s;
     QTest::newRow("a name whose .txt is a folder")
         << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/sub"_s}
         << u"--out names a folder, not a file: "_s;

@@ -129,8 +129,7 @@ void PageBuilderTest::prepareTemplate_fillsInOrderExactly_data()
         << u"<i>Buy</i> & save >"_s << u"U"_s
         << u"<h1>Only <b>today</b>: x&lt;y</h1><a><i>Buy</i> & save ></a>"_s;
     QTest::newRow("address: what would end the attribute is encoded")
-        << u"<a href=\"#CTAURL#\">"_s << u""_s << u""_s
-        << u"https://x.example/?q=\"a\" b<c>\td"_s
+        << u"<a href=\"#CTAURL#\">"_s << u""_s << u""_s << u"https://x.example/?q=\"a\" b<c>\td"_s
         << u"<a href=\"https://x.example/?q=%22a%22%20b%3Cc%3E%09d\">"_s;
     QTest::newRow("address: everything else as typed")
         << u"#CTAURL#"_s << u""_s << u""_s << u"https://x.example/ü?a=1&b='2'#%41"_s
@@ -161,11 +160,10 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
     QTest::newRow("line end last") << u"a\n"_s << u"a<br><br>"_s;
 
     // Markup stays markup.
-    QTest::newRow("bold and italic, any case")
-        << u"<b>x</b> & <I>y</I> <STRONG>z</Strong>"_s << u"<b>x</b> & <I>y</I> <STRONG>z</Strong>"_s;
-    QTest::newRow("link with attributes")
-        << u"<a href=\"https://e.example/?a=1&b=2\">l</a>"_s
-        << u"<a href=\"https://e.example/?a=1&b=2\">l</a>"_s;
+    QTest::newRow("bold and italic, any case") << u"<b>x</b> & <I>y</I> <STRONG>z</Strong>"_s
+                                               << u"<b>x</b> & <I>y</I> <STRONG>z</Strong>"_s;
+    QTest::newRow("link with attributes") << u"<a href=\"https://e.example/?a=1&b=2\">l</a>"_s
+                                          << u"<a href=\"https://e.example/?a=1&b=2\">l</a>"_s;
     QTest::newRow("self-closing break") << u"a<br/>b<br />c"_s << u"a<br/>b<br />c"_s;
     QTest::newRow("heading, list, tab after name")
         << u"<h2>T</h2><ul><li>i</li></ul><img\tsrc=x>"_s
@@ -181,14 +179,13 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
     QTest::newRow("mail address") << u"<john@example.org>"_s << u"&lt;john@example.org>"_s;
     QTest::newRow("blank after <") << u"a < b </ b>"_s << u"a &lt; b &lt;/ b>"_s;
     QTest::newRow("unknown name") << u"<foo>x</foo>"_s << u"&lt;foo>x&lt;/foo>"_s;
-    QTest::newRow("element name only a prefix") << u"<bold> <h7> <b2>"_s
-                                                 << u"&lt;bold> &lt;h7> &lt;b2>"_s;
+    QTest::newRow("element name only a prefix")
+        << u"<bold> <h7> <b2>"_s << u"&lt;bold> &lt;h7> &lt;b2>"_s;
     QTest::newRow("name at the very end") << u"x <b"_s << u"x &lt;b"_s;
     QTest::newRow("< at the very end") << u"x<"_s << u"x&lt;"_s;
-    QTest::newRow("declaration is no comment") << u"<!DOCTYPE html><!- x>"_s
-                                               << u"&lt;!DOCTYPE html>&lt;!- x>"_s;
-    QTest::newRow("entities and > untouched") << u"AT&T -> &amp; &lt;"_s
-                                              << u"AT&T -> &amp; &lt;"_s;
+    QTest::newRow("declaration is no comment")
+        << u"<!DOCTYPE html><!- x>"_s << u"&lt;!DOCTYPE html>&lt;!- x>"_s;
+    QTest::newRow("entities and > untouched") << u"AT&T -> &amp; &lt;"_s << u"AT&T -> &amp; &lt;"_s;
 }
 
 void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets()
@@ -247,19 +244,21 @@ void PageBuilderTest::readArticle_textOrReasonWithoutBlocking_data()
     QTest::addColumn<QString>("reason"); // when refused
 
     QTest::newRow("UTF-8") << u"file"_s << "caf\xC3\xA9\r\nb"_ba << u"café\r\nb"_s << QString();
-    QTest::newRow("Windows-1252") << u"file"_s << "\x93q\x94 caf\xE9"_ba
-                                  << u"\u201Cq\u201D café"_s << QString();
+    QTest::newRow("Windows-1252") << u"file"_s << "\x93q\x94 caf\xE9"_ba << u"\u201Cq\u201D café"_s
+                                  << QString();
     QTest::newRow("empty") << u"file"_s << ""_ba << u""_s << QString();
-    QTest::newRow("UTF-16 with BOM holds NULs")
-        << u"fixture utf16-bom.txt"_s << QByteArray() << u"Wide text café with €.\r\n"_s
-        << QString();
+    QTest::newRow("UTF-16 with BOM holds NULs") << u"fixture utf16-bom.txt"_s << QByteArray()
+                                                << u"Wide text café with €.\r\n"_s << QString();
     QTest::newRow("binary") << u"fixture binary.txt"_s << QByteArray() << QString()
                             << u"not a text file"_s;
-    QTest::newRow("one NUL in UTF-8 with BOM")
-        << u"file"_s << QByteArray("\xEF\xBB\xBF" "a\0b", 6) << QString() << u"not a text file"_s;
+    QTest::newRow("one NUL in UTF-8 with BOM") << u"file"_s
+                                               << QByteArray("\xEF\xBB\xBF"
+                                                             "a\0b",
+                                                             6)
+                                               << QString() << u"not a text file"_s;
     QTest::newRow("link to a file") << u"link"_s << "linked"_ba << u"linked"_s << QString();
-    QTest::newRow("dangling link") << u"dangling"_s << QByteArray() << QString()
-                                   << u"the article file is a link to nothing"_s;
+    QTest::newRow("dangling link")
+        << u"dangling"_s << QByteArray() << QString() << u"the article file is a link to nothing"_s;
     QTest::newRow("folder") << u"folder"_s << QByteArray() << QString()
                             << u"it is a folder, not a file"_s;
     QTest::newRow("missing") << u"nothing"_s << QByteArray() << QString()

@@ -502,8 +502,8 @@ void ArticleBrowserTest::fileList_showsEveryTxtEntry_keepsRealNamesForTheRun()
     // Dropped from a file manager, whose address keeps the byte percent-encoded.
     QTest::mouseClick(win.button(1), Qt::LeftButton);
     QMimeData mime;
-    mime.setUrls({QUrl::fromEncoded(QUrl::fromLocalFile(tree.dir.path()).toEncoded() +
-                                    "/caf%E9.txt")});
+    mime.setUrls(
+        {QUrl::fromEncoded(QUrl::fromLocalFile(tree.dir.path()).toEncoded() + "/caf%E9.txt")});
     QWidget *target = win.selected->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
