@@ -376,7 +376,7 @@ QStringList removeOldPageFiles(const QString &appFolder)
     const QStringList pages =
         bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : pages) {
-        if (pagebuilder::isTemplateFileName(name))
+        if (pagebuilder::sameFileName(name, QStringLiteral("template.html")))
             continue;
         if (!bin.remove(name))
             notRemoved << name;
