@@ -5,6 +5,7 @@
 #include "filler_generator.h"
 #include "folder_articles.h"
 #include "keyword_combinations.h"
+#include "local_names.h"
 #include "production_run.h"
 #include "stop_signals.h"
 #include "t_file.h"
@@ -218,13 +219,17 @@ struct RunOptions
 bool collectArticles(const Command &command, QStringList &articles)
 {
     for (const QString &argument : command.parser.positionalArguments()) {
-        const QFileInfo info(argument);
-        if (info.isDir()) {
+        switch (localnames::entryKind(argument)) {
+        case localnames::EntryKind::Folder:
             articles << folderarticles::articlePathsIn(nativeAbsolute(argument));
-        } else if (info.isFile()) {
+            break;
+        case localnames::EntryKind::Other:
+            // Whatever it is, it is there: the run reads it or says by name why it cannot.
             articles << nativeAbsolute(argument);
-        } else {
-            command.problem(QStringLiteral("no such article file or folder: %1").arg(argument));
+            break;
+        case localnames::EntryKind::Missing:
+            command.problem(QStringLiteral("no such article file or folder: %1")
+                                .arg(localnames::forDisplay(argument)));
             return false;
         }
     }
@@ -535,6 +540,15 @@ int fillerCommand(const QStringList &arguments)
         return command.problem(
             QStringLiteral("the folder to write into does not exist: %1").arg(target.path()));
     const QString path = filler::filePath(nativeAbsolute(target.path()), name);
+    // A folder given alone would otherwise become "FOLDER.txt" beside it, replacing any such
+    // file without a word.
+    for (const QString &folder : {parser.value(outFile), path})
+        if (QFileInfo(folder).isDir())
+            return command.problem(
+                QStringLiteral("--out names a folder, not a file: %1").arg(folder),
+                QStringLiteral("Give the file to write, such as %1")
+                    .arg(QDir::toNativeSeparators(
+                        QDir(folder).filePath(QStringLiteral("filler.txt")))));
 
     QStringList keywordList;
     if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))

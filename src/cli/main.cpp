@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "local_names.h"
 
 #include <QCoreApplication>
 
@@ -8,5 +9,13 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("paperwake-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PAPERWAKE_VERSION));
+#ifdef Q_OS_UNIX
+    // Qt's own list loses bytes that are no valid UTF-8, and with them an article's real name.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << localnames::fromLocalBytes(QByteArrayView(argv[i]));
+    return runCommandLine(arguments);
+#else
     return runCommandLine(QCoreApplication::arguments());
+#endif
 }

@@ -19,6 +19,10 @@
 #include <csignal>
 #include <functional>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -69,6 +73,50 @@ CliResult runCli(const QStringList &arguments,
     return result;
 }
 
+// Runs "paperwake-cli ARGUMENTS... FOLDER/NAME" through the shell, NAME given as a printf
+// format: the only way to hand over bytes that are no valid UTF-8, as a terminal would.
+CliResult runCliOnRawName(const QStringList &arguments, const QString &folder,
+                          const QString &printfName)
+{
+    QProcess process;
+    process.setProcessEnvironment(headlessEnvironment());
+    process.start(u"sh"_s, QStringList{u"-c"_s,
+                                       u"dir=$1; name=$(printf \"$2\"); shift 2; "
+                                       "exec \"$@\" \"$dir/$name\""_s,
+                                       u"sh"_s, folder, printfName, kCli}
+                               << arguments);
+    CliResult result;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.crashed = process.exitStatus() != QProcess::NormalExit;
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+// An article folder with one entry of each kind that cannot be read, beside readable ones:
+// good.txt, café.txt named in Latin-1 bytes, binary.txt, gone.txt (a dangling link) and
+// pipe.txt (a FIFO); sub.txt (a folder), .hidden.txt and notes.md are no articles.
+QString folderOfEveryKind(const TestAppFolder &app)
+{
+    const QString folder = app.file(u"articles"_s);
+    app.writeFile(u"articles/good.txt"_s, "Good words.");
+    app.writeFile(u"articles/.hidden.txt"_s, "Hidden words.");
+    app.writeFile(u"articles/notes.md"_s, "Not an article.");
+    QDir().mkpath(app.file(u"articles/sub.txt"_s));
+    copyTestData(u"articles/binary.txt"_s, folder);
+    QFile::link(app.file(u"articles/nowhere.txt"_s), app.file(u"articles/gone.txt"_s));
+#ifdef Q_OS_UNIX
+    ::mkfifo(QFile::encodeName(app.file(u"articles/pipe.txt"_s)).constData(), 0600);
+#endif
+    writeFileNamedInBytes(folder, "caf\xE9.txt", "Latin name words.");
+    return folder;
+}
+
 QStringList adOptions(const TestAppFolder &app)
 {
     return {u"--app-dir"_s,  app.path(),           u"--ad-title"_s, u"Sunny Garden Offer"_s,
@@ -116,6 +164,10 @@ private slots:
     void bulk_namesFromNamesCommand_usedInTurnInFolderOrder();
     void single_articlesInGivenOrder_underTidiedName();
     void bulk_converterWritesNothing_exitOneAndFailureNamed();
+    void bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten();
+    void bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCounted();
+    void bulk_articleNamedDirectly_existingEntryIsNeverMissing_data();
+    void bulk_articleNamedDirectly_existingEntryIsNeverMissing();
     void badInput_exitTwoAndNothingWritten_data();
     void badInput_exitTwoAndNothingWritten();
     void names_patternsTimesKeywords_data();
@@ -250,6 +302,129 @@ void PaperwakeCliTest::bulk_converterWritesNothing_exitOneAndFailureNamed()
              qPrintable(run.err));
     QVERIFY2(err.last().startsWith(u"1 made, 1 failed, "_s), qPrintable(run.err));
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList{u"good.pdf"_s});
+}
+
+void PaperwakeCliTest::bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten()
+{
+    TestAppFolder app;
+    const QString folder = app.file(u"articles"_s);
+    for (const char *fixture :
+         {"lf-paragraphs.txt", "mixed-line-ends.txt", "angle-brackets.txt", "markup.txt"})
+        QVERIFY(!copyTestData(u"articles/"_s + QLatin1StringView(fixture), folder).isEmpty());
+
+    const CliResult run =
+        runCli({u"bulk"_s, u"--app-dir"_s, app.path(), u"--ad-title"_s,
+                u"Deals <b>today</b> if x<y"_s, u"--cta-text"_s, u"Book <i>now</i>"_s,
+                u"--cta-url"_s, u"https://x.example/?q=\"a\""_s, folder});
+    QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
+    const QString output = app.file(u"bin/output/"_s);
+    QHash<QString, QString> text;
+    for (const char *name : {"lf-paragraphs", "mixed-line-ends", "angle-brackets", "markup"}) {
+        const QString pdf = output + QLatin1StringView(name) + u".pdf"_s;
+        text.insert(QLatin1StringView(name), pdfText(pdf));
+        const QString flat = text.value(QLatin1StringView(name)).simplified();
+        QVERIFY2(flat.contains(u"Deals today if x<y"_s) && flat.contains(u"Book now"_s),
+                 qPrintable(flat));
+        // The quotation mark is in the link, encoded, and does not cut the address short.
+        QVERIFY2(readBytes(pdf).contains("/URI (https://x.example/?q=%22a%22)"), name);
+    }
+
+    // Every kind of line end starts a line of its own.
+    const QStringList lfLines = text.value(u"lf-paragraphs"_s).split(u'\n');
+    const QStringList mixedLines = text.value(u"mixed-line-ends"_s).split(u'\n');
+    for (const QString &line :
+         {u"First paragraph of the river walk."_s, u"Second paragraph about the old mill."_s,
+          u"A line right below it."_s})
+        QVERIFY2(lfLines.contains(line), qPrintable(lfLines.join(u'|')));
+    for (const QString &line :
+         {u"Alpha line with CR LF."_s, u"Bravo line after an empty one."_s,
+          u"Charlie line after a lone CR."_s, u"Delta line after a lone LF."_s})
+        QVERIFY2(mixedLines.contains(line), qPrintable(mixedLines.join(u'|')));
+
+    const QString angles = text.value(u"angle-brackets"_s).simplified();
+    for (const QString &written :
+         {u"if x<y and y>z then x<z as well."_s, u"<https://example.org/a>"_s,
+          u"<john@example.org>"_s, u"(i<n)"_s})
+        QVERIFY2(angles.contains(written), qPrintable(angles));
+
+    // The article's markup is gone from its text: it became bold, slanted, a break, a link.
+    const QString markup = text.value(u"markup"_s).simplified();
+    const qsizetype articleStart = markup.indexOf(u"This has"_s);
+    QVERIFY2(articleStart >= 0, qPrintable(markup));
+    const QString article = markup.sliced(articleStart);
+    QCOMPARE(article, u"This has bold words and slanted ones. A marked-up link follows."_s);
+    // The ad has bold faces of its own: the article's bold words add another.
+    const auto boldFaces = [&](const char *name) {
+        QStringList fonts = pdfFontNames(output + QLatin1StringView(name) + u".pdf"_s);
+        fonts.removeIf([](const QString &font) { return !font.contains(u"Bold"_s); });
+        return QSet<QString>(fonts.cbegin(), fonts.cend());
+    };
+    const QSet<QString> plainBold = boldFaces("lf-paragraphs");
+    QVERIFY(!plainBold.isEmpty());
+    QVERIFY2(!(boldFaces("markup") - plainBold).isEmpty(),
+             qPrintable(pdfFontNames(output + u"markup.pdf"_s).join(u' ')));
+}
+
+void PaperwakeCliTest::bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCounted()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("names in bytes, pipes and links are a Unix matter");
+#else
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    const QString folder = folderOfEveryKind(app);
+
+    const CliResult run = runCli(QStringList{u"bulk"_s} << adOptions(app) << folder);
+    QCOMPARE(run.exitCode, 1);
+    const QString output = app.file(u"bin/output/"_s);
+    QCOMPARE(sorted(lines(run.out)), QStringList({output + u"café.pdf"_s, output + u"good.pdf"_s}));
+    QCOMPARE(folderEntries(output), QStringList({u"café.pdf"_s, u"good.pdf"_s}));
+    QVERIFY(readBytes(output + u"café.pdf"_s).contains("Latin name words."));
+
+    const QStringList err = lines(run.err);
+    const QString in = folder + u'/';
+    for (const QString &failure :
+         {u"not made: binary.pdf: the article %1binary.txt could not be read: not a text file"_s,
+          u"not made: gone.pdf: the article %1gone.txt could not be read: the article file is a "
+          "link to nothing"_s,
+          u"not made: pipe.pdf: the article %1pipe.txt could not be read: not a regular file "
+          "(a device, a pipe or a socket)"_s})
+        QVERIFY2(err.contains(failure.arg(in)), qPrintable(run.err));
+    QVERIFY2(err.last().startsWith(u"2 made, 3 failed, "_s), qPrintable(run.err));
+#endif
+}
+
+void PaperwakeCliTest::bulk_articleNamedDirectly_existingEntryIsNeverMissing_data()
+{
+    QTest::addColumn<QString>("printfName");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on standard output when made, else on standard error
+
+    QTest::newRow("name in Latin-1 bytes") << u"caf\\351.txt"_s << 0 << u"café.pdf"_s;
+    QTest::newRow("dangling link")
+        << u"gone.txt"_s << 1 << u"could not be read: the article file is a link to nothing"_s;
+    QTest::newRow("binary") << u"binary.txt"_s << 1 << u"could not be read: not a text file"_s;
+    QTest::newRow("pipe") << u"pipe.txt"_s << 1 << u"could not be read: not a regular file"_s;
+    QTest::newRow("missing") << u"none.txt"_s << 2 << u"no such article file or folder: "_s;
+}
+
+void PaperwakeCliTest::bulk_articleNamedDirectly_existingEntryIsNeverMissing()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("names in bytes, pipes and links are a Unix matter");
+#else
+    QFETCH(QString, printfName);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    const QString folder = folderOfEveryKind(app);
+
+    const CliResult run =
+        runCliOnRawName(QStringList{u"bulk"_s} << adOptions(app), folder, printfName);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((exitCode == 0 ? run.out : run.err).contains(said), qPrintable(run.err));
+#endif
 }
 
 void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
@@ -576,6 +751,11 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("a folder, no name")
         << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/"_s}
         << u"Please enter a name for the file.\n--out must name a file."_s;
+    QTest::newRow("an existing folder") << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir"_s}
+                                        << u"--out names a folder, not a file: "_s;
+    QTest::newRow("a name whose .txt is a folder")
+        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/sub"_s}
+        << u"--out names a folder, not a file: "_s;
     QTest::newRow("missing folder")
         << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/none/x.txt"_s}
         << u"the folder to write into does not exist"_s;
@@ -593,13 +773,13 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     TestAppFolder app;
-    QDir().mkpath(app.file(u"articles"_s));
+    QDir().mkpath(app.file(u"articles/sub.txt"_s));
     if (arguments.removeOne(u"@emptylist"_s))
         app.writeFile(u"random/4.txt"_s, "\r\n");
     QStringList command{u"filler"_s, u"--app-dir"_s, app.path()};
     for (QString argument : arguments) {
         argument.replace(u"@out"_s, app.file(u"articles/filler.txt"_s));
-        argument.replace(u"@dir/"_s, app.file(u"articles/"_s));
+        argument.replace(u"@dir"_s, app.file(u"articles"_s));
         command << argument;
     }
     const QStringList before = snapshot(app.path());

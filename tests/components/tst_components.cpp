@@ -1,3 +1,4 @@
+#include "local_names.h"
 #include "safe_file_name.h"
 #include "t_file.h"
 #include "t_parser.h"
@@ -5,6 +6,8 @@
 #include "test_app_folder.h"
 
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 class ComponentsTest : public QObject
 {
@@ -21,7 +24,41 @@ private slots:
     void shuffleList_keepsItemsAndIsSeedable();
     void fileExists_foldersOnlyWithFlag();
     void safeName_refusesSeparatorsDotsAndControls();
+    void localNames_anyBytesRoundTrip_data();
+    void localNames_anyBytesRoundTrip();
 };
+
+void ComponentsTest::localNames_anyBytesRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");     // for people
+    QTest::addColumn<QString>("validName"); // for names the program writes
+    const QString mark(QChar::ReplacementCharacter);
+    QTest::newRow("ASCII") << QByteArray("/a/b.txt") << u"/a/b.txt"_s << u"/a/b.txt"_s;
+    QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9 \xF0\x9F\x98\x80") << u"café 😀"_s
+                           << u"café 😀"_s;
+    QTest::newRow("Latin-1") << QByteArray("caf\xE9.txt") << u"caf"_s + mark + u".txt"_s
+                             << u"café.txt"_s;
+    QTest::newRow("after a pair") << QByteArray("\xF0\x90\x82\x80\x80")
+                                  << QString::fromUcs4(U"\U00010080") + mark
+                                  << QString::fromUcs4(U"\U00010080") + u"€"_s;
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << mark + mark << u"À¯"_s;
+    QTest::newRow("encoded surrogate")
+        << QByteArray("\xED\xB3\xA9") << mark + mark + mark << u"í³©"_s;
+    QTest::newRow("cut short at the end")
+        << QByteArray("a\xE2\x82") << u"a"_s + mark + mark << u"aâ‚"_s;
+}
+
+void ComponentsTest::localNames_anyBytesRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QFETCH(QString, validName);
+    const QString held = localnames::fromLocalBytes(bytes);
+    QCOMPARE(localnames::toLocalBytes(held), bytes);
+    QCOMPARE(localnames::forDisplay(held), shown);
+    QCOMPARE(localnames::asValidName(held), validName);
+}
 
 void ComponentsTest::loadText_decodesByBomThenUtf8ThenCp1252_data()
 {

@@ -1,3 +1,4 @@
+#include "article_reader.h"
 #include "converter.h"
 #include "modutf8.h"
 #include "output_names.h"
@@ -9,6 +10,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+
+#include <random>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -23,14 +30,20 @@ private slots:
 
     void prepareTemplate_fillsInOrderExactly_data();
     void prepareTemplate_fillsInOrderExactly();
-    void articleToHtml_turnsCarriageReturnsIntoBreaks_data();
-    void articleToHtml_turnsCarriageReturnsIntoBreaks();
+    void articleToHtml_lineEndsAndAngleBrackets_data();
+    void articleToHtml_lineEndsAndAngleBrackets();
+    void articleToHtml_piecesCutAtBreakableCharacters_giveTheSameHtml();
+    void readArticle_textOrReasonWithoutBlocking_data();
+    void readArticle_textOrReasonWithoutBlocking();
     void composePage_templateArticlesTailWithoutSeparators();
 
     void pageFileNames_guardTheTemplate_data();
     void pageFileNames_guardTheTemplate();
+    void isTemplateFileName_ignoresCaseEverywhere_data();
+    void isTemplateFileName_ignoresCaseEverywhere();
     void getCleanFileName_data();
     void getCleanFileName();
+    void bulkNames_nameInLatin1Bytes_readsAsItsCharacters();
     void keywordPdfName_tidiesAndStaysInOutputFolder_data();
     void keywordPdfName_tidiesAndStaysInOutputFolder();
 
@@ -111,10 +124,16 @@ void PageBuilderTest::prepareTemplate_fillsInOrderExactly_data()
     // while one typed into the address stays.
     QTest::newRow("fixed order") << u"#ADTITLE# #CTAURL#"_s << u"#CTATEXT#"_s << u"C"_s
                                  << u"#ADTITLE#"_s << u"C #ADTITLE#"_s;
-    QTest::newRow("nothing escaped")
-        << u"<a href=\"#CTAURL#\">#CTATEXT#</a>"_s << u""_s << u"<b>Buy</b> & save"_s
-        << u"http://x.test/?a=1&b=\"2\""_s
-        << u"<a href=\"http://x.test/?a=1&b=\"2\"\"><b>Buy</b> & save</a>"_s;
+    QTest::newRow("markup in title and button stays, stray < does not")
+        << u"<h1>#ADTITLE#</h1><a>#CTATEXT#</a>"_s << u"Only <b>today</b>: x<y"_s
+        << u"<i>Buy</i> & save >"_s << u"U"_s
+        << u"<h1>Only <b>today</b>: x&lt;y</h1><a><i>Buy</i> & save ></a>"_s;
+    QTest::newRow("address: what would end the attribute is encoded")
+        << u"<a href=\"#CTAURL#\">"_s << u""_s << u""_s << u"https://x.example/?q=\"a\" b<c>\td"_s
+        << u"<a href=\"https://x.example/?q=%22a%22%20b%3Cc%3E%09d\">"_s;
+    QTest::newRow("address: everything else as typed")
+        << u"#CTAURL#"_s << u""_s << u""_s << u"https://x.example/ü?a=1&b='2'#%41"_s
+        << u"https://x.example/ü?a=1&b='2'#%41"_s;
     QTest::newRow("empty field") << u"[#ADTITLE#]"_s << QString() << u"C"_s << u"U"_s << u"[]"_s;
 }
 
@@ -128,23 +147,177 @@ void PageBuilderTest::prepareTemplate_fillsInOrderExactly()
     QCOMPARE(pagebuilder::prepareTemplate(templateText, title, cta, url), expected);
 }
 
-void PageBuilderTest::articleToHtml_turnsCarriageReturnsIntoBreaks_data()
+void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("html");
-    QTest::newRow("empty line between") << u"a\r\n\r\nb"_s << u"a<br><br><br><br>b"_s;
-    QTest::newRow("lone CR") << u"a\rb"_s << u"a<br><br>b"_s;
-    QTest::newRow("lone LF stays") << u"a\nb"_s << u"a\nb"_s;
+    // Every kind of line end, alone or mixed, is the same break; CR LF is one line end.
+    QTest::newRow("CR LF, empty line between") << u"a\r\n\r\nb"_s << u"a<br><br><br><br>b"_s;
+    QTest::newRow("lone CRs") << u"a\r\rb"_s << u"a<br><br><br><br>b"_s;
+    QTest::newRow("lone LFs") << u"a\n\nb"_s << u"a<br><br><br><br>b"_s;
     QTest::newRow("CR before CR LF") << u"a\r\r\nb"_s << u"a<br><br><br><br>b"_s;
-    QTest::newRow("LF CR") << u"a\n\rb"_s << u"a\n<br><br>b"_s;
-    QTest::newRow("markup passes") << u"<b>x</b> & <i>y</i>"_s << u"<b>x</b> & <i>y</i>"_s;
+    QTest::newRow("LF CR is two") << u"a\n\rb"_s << u"a<br><br><br><br>b"_s;
+    QTest::newRow("line end last") << u"a\n"_s << u"a<br><br>"_s;
+
+    // Markup stays markup.
+    QTest::newRow("bold and italic, any case") << u"<b>x</b> & <I>y</I> <STRONG>z</Strong>"_s
+                                               << u"<b>x</b> & <I>y</I> <STRONG>z</Strong>"_s;
+    QTest::newRow("link with attributes") << u"<a href=\"https://e.example/?a=1&b=2\">l</a>"_s
+                                          << u"<a href=\"https://e.example/?a=1&b=2\">l</a>"_s;
+    QTest::newRow("self-closing break") << u"a<br/>b<br />c"_s << u"a<br/>b<br />c"_s;
+    QTest::newRow("heading, list, tab after name")
+        << u"<h2>T</h2><ul><li>i</li></ul><img\tsrc=x>"_s
+        << u"<h2>T</h2><ul><li>i</li></ul><img\tsrc=x>"_s;
+    QTest::newRow("comment") << u"<!-- note -->"_s << u"<!-- note -->"_s;
+
+    // Every other "<" is text.
+    QTest::newRow("comparisons") << u"if x<y and y>z then"_s << u"if x&lt;y and y>z then"_s;
+    QTest::newRow("loop bound") << u"if (i<n)"_s << u"if (i&lt;n)"_s;
+    QTest::newRow("address in brackets")
+        << u"see <https://www.gnu.org/licenses/why-not-lgpl.html>"_s
+        << u"see &lt;https://www.gnu.org/licenses/why-not-lgpl.html>"_s;
+    QTest::newRow("mail address") << u"<john@example.org>"_s << u"&lt;john@example.org>"_s;
+    QTest::newRow("blank after <") << u"a < b </ b>"_s << u"a &lt; b &lt;/ b>"_s;
+    QTest::newRow("unknown name") << u"<foo>x</foo>"_s << u"&lt;foo>x&lt;/foo>"_s;
+    QTest::newRow("element name only a prefix")
+        << u"<bold> <h7> <b2>"_s << u"&lt;bold> &lt;h7> &lt;b2>"_s;
+    QTest::newRow("name at the very end") << u"x <b"_s << u"x &lt;b"_s;
+    QTest::newRow("< at the very end") << u"x<"_s << u"x&lt;"_s;
+    QTest::newRow("declaration is no comment")
+        << u"<!DOCTYPE html><!- x>"_s << u"&lt;!DOCTYPE html>&lt;!- x>"_s;
+    QTest::newRow("entities and > untouched") << u"AT&T -> &amp; &lt;"_s << u"AT&T -> &amp; &lt;"_s;
 }
 
-void PageBuilderTest::articleToHtml_turnsCarriageReturnsIntoBreaks()
+void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets()
 {
     QFETCH(QString, text);
     QFETCH(QString, html);
     QCOMPARE(pagebuilder::articleToHtml(text), html);
+}
+
+void PageBuilderTest::articleToHtml_piecesCutAtBreakableCharacters_giveTheSameHtml()
+{
+    // Tags and comments right at the places where a text may be cut, and line ends of all kinds.
+    QString text = u"<b>bold</b>\t<br/>\r\n<p\nclass=x>x<y >z<i\r\n<!--c-->\n<h1 >\r\r\n"
+                   "<b\t<a\n< b<\n</li>\t(i<n) <x@y.z>\r\n"_s;
+    for (const char *fixture :
+         {"lf-paragraphs.txt", "mixed-line-ends.txt", "angle-brackets.txt", "markup.txt"}) {
+        QString fileText, reason;
+        QVERIFY2(articlereader::readArticle(testData(u"articles/"_s + QLatin1StringView(fixture)),
+                                            fileText, reason),
+                 qPrintable(reason));
+        text += fileText;
+    }
+    const QString whole = pagebuilder::articleToHtml(text);
+
+    QList<qsizetype> cuts; // positions just after a character where a caller may cut
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (QStringView(u" \t\n>").contains(text.at(i)))
+            cuts << i + 1;
+    QVERIFY(cuts.size() > 50);
+    const auto htmlOfPieces = [&](const QList<qsizetype> &at) {
+        QString html;
+        qsizetype from = 0;
+        for (const qsizetype cut : at) {
+            html += pagebuilder::articleToHtml(QStringView(text).sliced(from, cut - from));
+            from = cut;
+        }
+        return html + pagebuilder::articleToHtml(QStringView(text).sliced(from));
+    };
+    QCOMPARE(htmlOfPieces(cuts), whole);
+    std::mt19937 random(12345);
+    for (int round = 0; round < 20; ++round) {
+        QList<qsizetype> some;
+        for (const qsizetype cut : cuts)
+            if (random() % 4 == 0)
+                some << cut;
+        QCOMPARE(htmlOfPieces(some), whole);
+    }
+}
+
+void PageBuilderTest::readArticle_textOrReasonWithoutBlocking_data()
+{
+    // What to make in the folder, then what is read from "article.txt" there.
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");   // when read
+    QTest::addColumn<QString>("reason"); // when refused
+
+    QTest::newRow("UTF-8") << u"file"_s << "caf\xC3\xA9\r\nb"_ba << u"café\r\nb"_s << QString();
+    QTest::newRow("Windows-1252") << u"file"_s << "\x93q\x94 caf\xE9"_ba << u"\u201Cq\u201D café"_s
+                                  << QString();
+    QTest::newRow("empty") << u"file"_s << ""_ba << u""_s << QString();
+    QTest::newRow("UTF-16 with BOM holds NULs") << u"fixture utf16-bom.txt"_s << QByteArray()
+                                                << u"Wide text café with €.\r\n"_s << QString();
+    QTest::newRow("binary") << u"fixture binary.txt"_s << QByteArray() << QString()
+                            << u"not a text file"_s;
+    QTest::newRow("one NUL in UTF-8 with BOM") << u"file"_s
+                                               << QByteArray("\xEF\xBB\xBF"
+                                                             "a\0b",
+                                                             6)
+                                               << QString() << u"not a text file"_s;
+    QTest::newRow("link to a file") << u"link"_s << "linked"_ba << u"linked"_s << QString();
+    QTest::newRow("dangling link")
+        << u"dangling"_s << QByteArray() << QString() << u"the article file is a link to nothing"_s;
+    QTest::newRow("folder") << u"folder"_s << QByteArray() << QString()
+                            << u"it is a folder, not a file"_s;
+    QTest::newRow("missing") << u"nothing"_s << QByteArray() << QString()
+                             << u"no such file or directory"_s;
+#ifdef Q_OS_UNIX
+    // Opening these would block or never end.
+    QTest::newRow("pipe") << u"fifo"_s << QByteArray() << QString()
+                          << u"not a regular file (a device, a pipe or a socket)"_s;
+    QTest::newRow("link to a pipe") << u"link to fifo"_s << QByteArray() << QString()
+                                    << u"not a regular file (a device, a pipe or a socket)"_s;
+    QTest::newRow("endless device") << u"link to /dev/zero"_s << QByteArray() << QString()
+                                    << u"not a regular file (a device, a pipe or a socket)"_s;
+    QTest::newRow("name in Latin-1 bytes") << u"latin1"_s << "words"_ba << u"words"_s << QString();
+#endif
+}
+
+void PageBuilderTest::readArticle_textOrReasonWithoutBlocking()
+{
+    QFETCH(QString, make);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QString, reason);
+    TestAppFolder folder(0);
+    QString path = folder.file(u"article.txt"_s);
+    if (make == u"file") {
+        folder.writeFile(u"article.txt"_s, bytes);
+    } else if (make.startsWith(u"fixture ")) {
+        QVERIFY(QFile::copy(testData(u"articles/"_s + make.sliced(8)), path));
+    } else if (make == u"link") {
+        QVERIFY(QFile::link(folder.writeFile(u"real.txt"_s, bytes), path));
+    } else if (make == u"dangling") {
+        QVERIFY(QFile::link(folder.file(u"gone.txt"_s), path));
+    } else if (make == u"folder") {
+        QVERIFY(QDir().mkpath(path));
+#ifdef Q_OS_UNIX
+    } else if (make == u"fifo" || make == u"link to fifo") {
+        const QString fifo = folder.file(u"fifo"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        if (make == u"fifo")
+            path = fifo;
+        else
+            QVERIFY(QFile::link(fifo, path));
+    } else if (make == u"link to /dev/zero") {
+        if (!QFileInfo::exists(u"/dev/zero"_s))
+            QSKIP("no /dev/zero here");
+        QVERIFY(QFile::link(u"/dev/zero"_s, path));
+    } else if (make == u"latin1") {
+        path = writeFileNamedInBytes(folder.path(), "caf\xE9.txt", bytes);
+        QVERIFY(!path.isEmpty());
+        QVERIFY(!QFileInfo::exists(path)); // what Qt alone would make of the name
+#endif
+    }
+
+    QString read = u"left from before"_s;
+    QString why;
+    const bool ok = articlereader::readArticle(path, read, why);
+    QCOMPARE(why, reason);
+    QCOMPARE(ok, reason.isEmpty());
+    QCOMPARE(read, ok ? text : QString());
 }
 
 void PageBuilderTest::composePage_templateArticlesTailWithoutSeparators()
@@ -174,11 +347,9 @@ void PageBuilderTest::pageFileNames_guardTheTemplate_data()
     QTest::newRow("bulk") << false << u"My-first-article.txt"_s << u"My-first-article.html"_s;
     QTest::newRow("bulk template") << false << u"template.txt"_s << u"etemplate.html"_s;
     QTest::newRow("bulk a-template") << false << u"a-template.txt"_s << u"a-template.html"_s;
-#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
-    // Where case matters in file names, Template.html is another file than the template.
-    QTest::newRow("single Template") << true << u"Template"_s << u"Template.html"_s;
-    QTest::newRow("bulk Template") << false << u"Template.txt"_s << u"Template.html"_s;
-#endif
+    // The bin folder may sit on a file system that folds case, so case never matters.
+    QTest::newRow("single Template") << true << u"Template"_s << u"eTemplate.html"_s;
+    QTest::newRow("bulk TEMPLATE") << false << u"TEMPLATE.txt"_s << u"eTEMPLATE.html"_s;
 }
 
 void PageBuilderTest::pageFileNames_guardTheTemplate()
@@ -188,6 +359,25 @@ void PageBuilderTest::pageFileNames_guardTheTemplate()
     QFETCH(QString, page);
     QCOMPARE(single ? pagebuilder::singlePageFileName(name) : pagebuilder::bulkPageFileName(name),
              page);
+}
+
+void PageBuilderTest::isTemplateFileName_ignoresCaseEverywhere_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("isTemplate");
+    QTest::newRow("as installed") << u"template.html"_s << true;
+    QTest::newRow("capital") << u"Template.html"_s << true;
+    QTest::newRow("mixed") << u"tEmPlAtE.HtMl"_s << true;
+    QTest::newRow("guarded page") << u"etemplate.html"_s << false;
+    QTest::newRow("other extension") << u"template.htm"_s << false;
+    QTest::newRow("trailing blank") << u"template.html "_s << false;
+}
+
+void PageBuilderTest::isTemplateFileName_ignoresCaseEverywhere()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, isTemplate);
+    QCOMPARE(pagebuilder::isTemplateFileName(name), isTemplate);
 }
 
 void PageBuilderTest::getCleanFileName_data()
@@ -220,6 +410,15 @@ void PageBuilderTest::getCleanFileName()
     QCOMPARE(outputnames::bulkPdfName(path),
              safename::replaceForbidden(clean.chopped(4), u'-') + u".pdf"_s);
     QVERIFY(safename::isSafe(outputnames::bulkPdfName(path)));
+}
+
+void PageBuilderTest::bulkNames_nameInLatin1Bytes_readsAsItsCharacters()
+{
+    // The byte 0xE9 of a Latin-1 name, as the listing holds it.
+    const QString path = QDir::separator() + u"caf\xDCE9_au lait.txt"_s;
+    QCOMPARE(outputnames::bulkPdfName(path), u"café-au-lait.pdf"_s);
+    QCOMPARE(pagebuilder::bulkPageFileName(outputnames::articleBaseName(path)),
+             u"café-au-lait.html"_s);
 }
 
 void PageBuilderTest::keywordPdfName_tidiesAndStaysInOutputFolder_data()

@@ -309,8 +309,8 @@ void ProductionRunTest::bulk_unreadableArticleOrUnwritablePage_othersStillMade()
     QCOMPARE(report.failures.at(1).pdfName, u"blocked.pdf"_s);
     QVERIFY(report.failures.at(1).reason.contains(app.file(u"bin/blocked.html"_s)));
     QVERIFY(closingMessage(report).startsWith(
-        u"2 of 4 PDFs could not be made:\ngone.pdf: the article could not be read: "_s + missing +
-        u"\nblocked.pdf: "_s));
+        u"2 of 4 PDFs could not be made:\ngone.pdf: the article "_s + missing +
+        u" could not be read: no such file or directory\nblocked.pdf: "_s));
     QCOMPARE(run.finished.size(), 4);
 }
 

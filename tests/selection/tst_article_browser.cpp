@@ -1,4 +1,5 @@
 #include "article_browser.h"
+#include "article_reader.h"
 #include "folder_list.h"
 #include "frm_mass.h"
 #include "recording_platform.h"
@@ -20,6 +21,12 @@
 #include <QUrl>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -88,6 +95,7 @@ private slots:
     void drive1_switchesAndPassesOverUnopenableDrives();
     void optionsMenu_itemsOpenFolderAndRandomContent();
     void drop_addsTxtFilesOnly();
+    void fileList_showsEveryTxtEntry_keepsRealNamesForTheRun();
 
 private:
     // The window on a folder; the parts of page 0 the tests drive.
@@ -455,6 +463,56 @@ void ArticleBrowserTest::drop_addsTxtFilesOnly()
 
     QVERIFY(!dropUrls({QUrl::fromLocalFile(tree.dir.filePath("notes.md"))}));
     QCOMPARE(win.selected->count(), 2);
+}
+
+void ArticleBrowserTest::fileList_showsEveryTxtEntry_keepsRealNamesForTheRun()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("names in bytes, pipes and links are a Unix matter");
+#else
+    ArticleTree tree;
+    const QString latin1 = writeFileNamedInBytes(tree.path(), "caf\xE9.txt", "Latin words");
+    QVERIFY(!latin1.isEmpty());
+    QVERIFY(QFile::link(tree.dir.filePath("nowhere.txt"), tree.dir.filePath("gone.txt")));
+    QCOMPARE(::mkfifo(QFile::encodeName(tree.dir.filePath("pipe.txt")).constData(), 0600), 0);
+    QVERIFY(QDir().mkpath(tree.dir.filePath("folder.txt")));
+    touch(tree.dir.filePath(".hidden.txt"));
+    Window win(platform.get(), tree.path());
+
+    // Shown with a replacement mark, counted like the rest; folders and hidden files are not.
+    const QString shown = u"caf\uFFFD.txt"_s;
+    QCOMPARE(itemsOf(win.files),
+             (QStringList{"A.txt", "b.txt", "c.TXT", shown, "gone.txt", "pipe.txt"}));
+    QCOMPARE(win.found->text(), u"6"_s);
+
+    // Added by row and by "Add All": shown marked, handed to the run by the real name.
+    win.files->setCurrentRow(3, QItemSelectionModel::ClearAndSelect);
+    QTest::mouseClick(win.button(2), Qt::LeftButton);
+    QTest::mouseClick(win.button(0), Qt::LeftButton);
+    QCOMPARE(win.selected->item(0)->text(), tree.item(shown));
+    QCOMPARE(win.browser->selectedArticles().at(0), latin1);
+    QCOMPARE(win.browser->selectedArticles().mid(1),
+             (QStringList{tree.item("A.txt"), tree.item("b.txt"), tree.item("c.TXT"), latin1,
+                          tree.item("gone.txt"), tree.item("pipe.txt")}));
+    QString text, reason;
+    QVERIFY2(articlereader::readArticle(win.browser->selectedArticles().at(0), text, reason),
+             qPrintable(reason));
+    QCOMPARE(text, u"Latin words"_s);
+
+    // Dropped from a file manager, whose address keeps the byte percent-encoded.
+    QTest::mouseClick(win.button(1), Qt::LeftButton);
+    QMimeData mime;
+    mime.setUrls(
+        {QUrl::fromEncoded(QUrl::fromLocalFile(tree.dir.path()).toEncoded() + "/caf%E9.txt")});
+    QWidget *target = win.selected->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &drop);
+    QCOMPARE(win.browser->selectedArticles(), QStringList{latin1});
+#endif
 }
 
 QTEST_MAIN(ArticleBrowserTest)

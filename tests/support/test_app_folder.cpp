@@ -1,10 +1,17 @@
 #include "test_app_folder.h"
 
+#include "local_names.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -86,4 +93,52 @@ QByteArray readBytes(const QString &path)
     if (!in.open(QIODevice::ReadOnly))
         return {};
     return in.readAll();
+}
+
+QStringList pdfFontNames(const QString &pdfPath)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdffonts"), {pdfPath});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    // Two heading lines, then one font a line, its name first.
+    QStringList names;
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
+    for (const QString &line : lines.mid(2))
+        if (const QString name = line.section(u' ', 0, 0); !name.isEmpty())
+            names << name;
+    return names;
+}
+
+QString testData(const QString &relative)
+{
+    return QStringLiteral(PAPERWAKE_TEST_DATA_DIR) + u'/' + relative;
+}
+
+QString copyTestData(const QString &relative, const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QString target = folder + u'/' + QFileInfo(relative).fileName();
+    QFile::remove(target);
+    return QFile::copy(testData(relative), target) ? target : QString();
+}
+
+QString writeFileNamedInBytes(const QString &folder, const QByteArray &nameBytes,
+                              const QByteArray &content)
+{
+#ifdef Q_OS_UNIX
+    // Qt's file classes cannot make such a name; the system call takes the bytes as they are.
+    const QByteArray path = localnames::toLocalBytes(folder) + '/' + nameBytes;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return {};
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return written ? localnames::fromLocalBytes(path) : QString();
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(nameBytes);
+    Q_UNUSED(content);
+    return {};
+#endif
 }

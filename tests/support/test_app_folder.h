@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A throw-away application folder for tests, filled from the staged one.
@@ -35,5 +36,15 @@ private:
 
 // The text of a PDF as pdftotext reads it; empty when it cannot be read.
 QString pdfText(const QString &pdfPath);
+// The names of the fonts a PDF uses, as pdffonts lists them; empty when it cannot be read.
+QStringList pdfFontNames(const QString &pdfPath);
+// A fixture below tests/data.
+QString testData(const QString &relative);
+// Copies a fixture into folder under its own name; the copy's path.
+QString copyTestData(const QString &relative, const QString &folder);
+// Writes a file whose name is the given bytes, valid UTF-8 or not; its path as the program
+// holds it (undecodable bytes escaped), empty when it could not be made.
+QString writeFileNamedInBytes(const QString &folder, const QByteArray &nameBytes,
+                              const QByteArray &content);
 // Reads a whole file; empty when missing.
 QByteArray readBytes(const QString &path);

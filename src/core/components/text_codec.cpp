@@ -13,32 +13,37 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-QString decodeCp1252(const QByteArray &bytes)
+QString decodeCp1252(QByteArrayView bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out.append(b >= 0x80 && b <= 0x9F ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
+    for (const char c : bytes)
+        out.append(windows1252(static_cast<unsigned char>(c)));
     return out;
 }
 
 } // namespace
 
-QString decode(const QByteArray &bytes)
+QChar windows1252(unsigned char byte)
 {
+    return byte >= 0x80 && byte <= 0x9F ? QChar(kCp1252High[byte - 0x80]) : QChar(byte);
+}
+
+QString decode(QByteArrayView bytes)
+{
+    // Views, not copies: articles can be large, and the bytes and the text are enough.
     if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
+        return QString::fromUtf8(bytes.sliced(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const bool little = bytes.startsWith("\xFF\xFE");
         QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        return utf16.decode(bytes.mid(2));
+        return utf16.decode(bytes.sliced(2));
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
+    text.clear(); // gone before the second decoding begins
     return decodeCp1252(bytes);
 }
 

@@ -1,5 +1,6 @@
 #include "output_names.h"
 
+#include "local_names.h"
 #include "safe_file_name.h"
 #include "t_parser.h"
 
@@ -24,8 +25,9 @@ QString GetCleanFileName(const QString &sPath)
 QString articleBaseName(const QString &articlePath)
 {
     // A file name legal here (a backslash on Linux, say) may still be one the output cannot
-    // use; such characters become "-", as in keyword names.
-    return safename::replaceForbidden(GetCleanFileName(articlePath), u'-');
+    // use; such characters become "-", as in keyword names. Bytes of another encoding become
+    // characters, so the PDF gets a name that can be written and read back.
+    return safename::replaceForbidden(localnames::asValidName(GetCleanFileName(articlePath)), u'-');
 }
 
 QString bulkPdfName(const QString &articlePath)

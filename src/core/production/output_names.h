@@ -10,7 +10,8 @@ namespace outputnames {
 // "My-first-article.txt". Never fails; "" gives ".txt".
 QString GetCleanFileName(const QString &sPath);
 
-// The clean file name of an article with characters an output file cannot hold made "-".
+// The clean file name of an article with characters an output file cannot hold made "-", and
+// bytes not valid in the system's encoding read as Windows-1252.
 QString articleBaseName(const QString &articlePath);
 // PDF named after the article file: its clean name with ".txt" made ".pdf".
 QString bulkPdfName(const QString &articlePath);

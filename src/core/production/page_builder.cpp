@@ -2,26 +2,143 @@
 
 #include "t_parser.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace pagebuilder {
 
 namespace {
 
 const QString kBreaks = QStringLiteral("<br><br>");
 
+// The elements of HTML (with the foreign roots svg and math), and the old presentational ones
+// hand-written articles still use.
+constexpr std::string_view kElements[] = {
+    "a",        "abbr",     "address", "area",     "article",    "aside",   "audio",    "b",
+    "base",     "bdi",      "bdo",     "big",      "blockquote", "body",    "br",       "button",
+    "canvas",   "caption",  "center",  "cite",     "code",       "col",     "colgroup", "data",
+    "datalist", "dd",       "del",     "details",  "dfn",        "dialog",  "div",      "dl",
+    "dt",       "em",       "embed",   "fieldset", "figcaption", "figure",  "font",     "footer",
+    "form",     "h1",       "h2",      "h3",       "h4",         "h5",      "h6",       "head",
+    "header",   "hgroup",   "hr",      "html",     "i",          "iframe",  "img",      "input",
+    "ins",      "kbd",      "label",   "legend",   "li",         "link",    "main",     "map",
+    "mark",     "math",     "menu",    "meta",     "meter",      "nav",     "noscript", "object",
+    "ol",       "optgroup", "option",  "output",   "p",          "picture", "pre",      "progress",
+    "q",        "rp",       "rt",      "ruby",     "s",          "samp",    "script",   "search",
+    "section",  "select",   "slot",    "small",    "source",     "span",    "strike",   "strong",
+    "style",    "sub",      "summary", "sup",      "svg",        "table",   "tbody",    "td",
+    "template", "textarea", "tfoot",   "th",       "thead",      "time",    "title",    "tr",
+    "track",    "tt",       "u",       "ul",       "var",        "video",   "wbr",
+};
+constexpr qsizetype kLongestElement = 10; // "blockquote", "figcaption"
+
+bool isAsciiLetterOrDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+}
+
+bool isElementName(QStringView name)
+{
+    char lower[kLongestElement];
+    for (qsizetype i = 0; i < name.size(); ++i)
+        lower[i] = char(name[i].toLower().unicode());
+    const std::string_view candidate(lower, size_t(name.size()));
+    return std::find(std::begin(kElements), std::end(kElements), candidate) != std::end(kElements);
+}
+
+// Whether the "<" at text[at] begins a tag or a comment. It looks no further than the end of
+// a tag name and the character after it, none of which can be a place where a text is cut.
+bool beginsMarkup(QStringView text, qsizetype at)
+{
+    QStringView rest = text.sliced(at + 1);
+    if (rest.startsWith(u"!--"))
+        return true;
+    if (rest.startsWith(u'/'))
+        rest = rest.sliced(1);
+    qsizetype end = 0;
+    while (end < rest.size() && end <= kLongestElement && isAsciiLetterOrDigit(rest[end]))
+        ++end;
+    if (end == 0 || end > kLongestElement || end == rest.size())
+        return false;
+    const char16_t after = rest[end].unicode();
+    const bool nameEnds = after == u' ' || after == u'\t' || after == u'\n' || after == u'\r' ||
+                          after == u'\f' || after == u'/' || after == u'>';
+    return nameEnds && isElementName(rest.first(end));
+}
+
+enum class LineEnds { Keep, Break };
+
+QString toHtml(QStringView text, LineEnds lineEnds)
+{
+    QString html;
+    html.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    qsizetype plainFrom = 0;
+    auto replace = [&](qsizetype from, qsizetype length, QStringView by) {
+        html += text.sliced(plainFrom, from - plainFrom);
+        html += by;
+        plainFrom = from + length;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'<') {
+            if (!beginsMarkup(text, i))
+                replace(i, 1, u"&lt;");
+        } else if (lineEnds == LineEnds::Break && (c == u'\r' || c == u'\n')) {
+            const bool crLf = c == u'\r' && i + 1 < n && text[i + 1] == u'\n';
+            replace(i, crLf ? 2 : 1, kBreaks);
+            if (crLf)
+                ++i;
+        }
+    }
+    html += text.sliced(plainFrom);
+    return html;
+}
+
+// The page file name itself, or with "e" before it when it would name the template.
+QString guardTemplate(const QString &pageFileName)
+{
+    return isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
+}
+
 } // namespace
 
 QString prepareTemplate(const QString &templateText, const QString &adTitle, const QString &ctaText,
                         const QString &ctaUrl)
 {
-    QString page = tParser::ReplaceText(templateText, QStringLiteral("#ADTITLE#"), adTitle, 0);
-    page = tParser::ReplaceText(page, QStringLiteral("#CTATEXT#"), ctaText, 0);
-    return tParser::ReplaceText(page, QStringLiteral("#CTAURL#"), ctaUrl, 0);
+    QString page =
+        tParser::ReplaceText(templateText, QStringLiteral("#ADTITLE#"), markupText(adTitle), 0);
+    page = tParser::ReplaceText(page, QStringLiteral("#CTATEXT#"), markupText(ctaText), 0);
+    return tParser::ReplaceText(page, QStringLiteral("#CTAURL#"), addressForAttribute(ctaUrl), 0);
 }
 
-QString articleToHtml(const QString &text)
+QString markupText(QStringView text)
 {
-    const QString html = tParser::ReplaceText(text, QStringLiteral("\r\n"), kBreaks, 0);
-    return tParser::ReplaceText(html, QStringLiteral("\r"), kBreaks, 0);
+    return toHtml(text, LineEnds::Keep);
+}
+
+QString articleToHtml(QStringView text)
+{
+    return toHtml(text, LineEnds::Break);
+}
+
+QString addressForAttribute(QStringView address)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QString encoded;
+    encoded.reserve(address.size());
+    for (const QChar c : address) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'<' || u == u'>' || u <= 0x20 || u == 0x7F) {
+            encoded += u'%';
+            encoded += QLatin1Char(kHex[u >> 4]);
+            encoded += QLatin1Char(kHex[u & 0xF]);
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
 }
 
 QString pageTail()
@@ -59,18 +176,18 @@ QString singleOutputName(const QString &typedName)
 
 QString singlePageFileName(const QString &outputName)
 {
-    if (sameFileName(outputName, QStringLiteral("template")))
-        return QStringLiteral("etemplate.html");
-    return outputName + QStringLiteral(".html");
+    return guardTemplate(outputName + QStringLiteral(".html"));
 }
 
 QString bulkPageFileName(const QString &cleanName)
 {
-    const QString name =
-        tParser::ReplaceText(cleanName, QStringLiteral(".txt"), QStringLiteral(".html"), 0);
-    if (sameFileName(name, QStringLiteral("template.html")))
-        return QStringLiteral("e") + name;
-    return name;
+    return guardTemplate(
+        tParser::ReplaceText(cleanName, QStringLiteral(".txt"), QStringLiteral(".html"), 0));
+}
+
+bool isTemplateFileName(const QString &fileName)
+{
+    return fileName.compare(QStringLiteral("template.html"), Qt::CaseInsensitive) == 0;
 }
 
 bool sameFileName(const QString &a, const QString &b)

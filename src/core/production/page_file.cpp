@@ -1,8 +1,8 @@
 #include "page_file.h"
 
+#include "article_reader.h"
 #include "modutf8.h"
 #include "page_builder.h"
-#include "t_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,21 +12,6 @@ namespace pagefile {
 namespace {
 
 constexpr qsizetype kPiece = 256 * 1024;
-
-bool readArticle(const QString &path, QString &text, QString &reason)
-{
-    // A FIFO or a device would block the read or never end.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        reason = QStringLiteral("the article is not a regular file: %1").arg(path);
-        return false;
-    }
-    if (!tFile::LoadText(text, path)) {
-        reason = QStringLiteral("the article could not be read: %1").arg(path);
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -69,14 +54,17 @@ QString writePage(const QString &pagePath, const QString &filledTemplate,
         if (!failure.isEmpty())
             break;
         QString text;
-        if (!readArticle(article, text, failure))
+        QString why;
+        if (!articlereader::readArticle(article, text, why)) {
+            failure = articlereader::failureText(article, why);
             break;
+        }
         if (single)
             write(pagebuilder::singleRunArticlePart({QString()}));
         QStringView rest(text);
         while (!rest.isEmpty() && failure.isEmpty()) {
             const qsizetype end = pieceEnd(rest, kPiece);
-            write(pagebuilder::articleToHtml(rest.first(end).toString()));
+            write(pagebuilder::articleToHtml(rest.first(end)));
             rest = rest.sliced(end);
         }
     }

@@ -1,7 +1,7 @@
 #include "folder_articles.h"
 
+#include "local_names.h"
 #include "paths.h"
-
 #include "t_parser.h"
 
 #include <QDir>
@@ -12,8 +12,13 @@ namespace folderarticles {
 
 QStringList articleFileNames(const QString &folder)
 {
-    QStringList names =
-        QDir(folder).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::System, QDir::Unsorted);
+    // Every entry that could be an article is listed, even one that turns out unreadable
+    // (a dangling link, a pipe): the run then names it with its reason instead of leaving it
+    // out unseen.
+    QStringList names = localnames::nonFolderEntries(folder);
+    names.removeIf([](const QString &name) {
+        return !name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+    });
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;

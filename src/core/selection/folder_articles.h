@@ -7,8 +7,10 @@
 // share these so both see the same files in the same order.
 namespace folderarticles {
 
-// Names of the *.txt files in folder (extension matched ignoring case), sorted ignoring case;
-// names equal but for case keep a fixed order. Empty when the folder cannot be listed.
+// Names of the *.txt entries in folder that are not folders (extension matched ignoring case;
+// dangling links, pipes and the like included, hidden names not), sorted ignoring case; names
+// equal but for case keep a fixed order. A name not valid in the system's encoding keeps its
+// bytes escaped (see localnames). Empty when the folder cannot be listed.
 QStringList articleFileNames(const QString &folder);
 
 // folder + separator + file name, every doubled separator collapsed.

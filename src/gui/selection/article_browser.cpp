@@ -2,6 +2,7 @@
 
 #include "folder_articles.h"
 #include "folder_list.h"
+#include "local_names.h"
 #include "platform.h"
 #include "twips.h"
 
@@ -10,7 +11,6 @@
 #include <QCursor>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -43,6 +43,43 @@ constexpr float kButtonHeight = 450;
 bool isArticleName(const QString &name)
 {
     return name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
+// Where an item keeps the real name or path when the text shows it with replacement marks.
+constexpr int kRealNameRole = Qt::UserRole + 1;
+
+QListWidgetItem *nameItem(const QString &realName)
+{
+    const QString shown = localnames::forDisplay(realName);
+    auto *item = new QListWidgetItem(shown);
+    if (shown != realName)
+        item->setData(kRealNameRole, realName);
+    return item;
+}
+
+QString realName(const QListWidgetItem *item)
+{
+    const QVariant real = item->data(kRealNameRole);
+    return real.isValid() ? real.toString() : item->text();
+}
+
+void addNameItems(QListWidget *list, const QStringList &realNames)
+{
+    list->setUpdatesEnabled(false);
+    for (const QString &name : realNames)
+        list->addItem(nameItem(name));
+    list->setUpdatesEnabled(true);
+}
+
+// The local path a dropped address names, its bytes kept when they are no valid UTF-8.
+QString droppedPath(const QUrl &url)
+{
+#ifdef Q_OS_UNIX
+    return localnames::fromLocalBytes(
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+#else
+    return url.toLocalFile();
+#endif
 }
 
 QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
@@ -204,7 +241,7 @@ QStringList ArticleBrowser::selectedArticles() const
     QStringList items;
     items.reserve(lstSelectedArticles->count());
     for (int i = 0; i < lstSelectedArticles->count(); ++i)
-        items.append(lstSelectedArticles->item(i)->text());
+        items.append(realName(lstSelectedArticles->item(i)));
     return items;
 }
 
@@ -215,11 +252,8 @@ QString ArticleBrowser::articleItem(const QString &folder, const QString &fileNa
 
 void ArticleBrowser::fillFileList()
 {
-    const QStringList names = folderarticles::articleFileNames(m_fileFolder);
-    File1->setUpdatesEnabled(false);
     File1->clear();
-    File1->addItems(names);
-    File1->setUpdatesEnabled(true);
+    addNameItems(File1, folderarticles::articleFileNames(m_fileFolder));
 }
 
 QString ArticleBrowser::driveOf(const QString &folder) const
@@ -282,9 +316,7 @@ void ArticleBrowser::lstSelectedArticles_DblClick()
 
 void ArticleBrowser::appendArticles(const QStringList &items)
 {
-    lstSelectedArticles->setUpdatesEnabled(false);
-    lstSelectedArticles->addItems(items);
-    lstSelectedArticles->setUpdatesEnabled(true);
+    addNameItems(lstSelectedArticles, items);
 }
 
 void ArticleBrowser::showSelectFirst()
@@ -304,7 +336,7 @@ void ArticleBrowser::cmdSingleMenu_Click(int index)
         QStringList items;
         items.reserve(n);
         for (int i = 0; i < n; ++i)
-            items.append(articleItem(m_fileFolder, File1->item(i)->text()));
+            items.append(articleItem(m_fileFolder, realName(File1->item(i))));
         appendArticles(items);
         File1->setCurrentRow(n - 1, QItemSelectionModel::ClearAndSelect);
         break;
@@ -323,7 +355,7 @@ void ArticleBrowser::cmdSingleMenu_Click(int index)
         std::sort(rows.begin(), rows.end());
         QStringList items;
         for (int row : rows)
-            items.append(articleItem(m_fileFolder, File1->item(row)->text()));
+            items.append(articleItem(m_fileFolder, realName(File1->item(row))));
         appendArticles(items);
         break;
     }
@@ -366,10 +398,11 @@ QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
     for (const QUrl &url : mime->urls()) {
         if (!url.isLocalFile())
             continue;
-        const QFileInfo file(url.toLocalFile());
-        if (isArticleName(file.fileName()) && file.isFile())
-            items.append(
-                articleItem(QDir::toNativeSeparators(file.absolutePath()), file.fileName()));
+        const QString path = QDir::toNativeSeparators(droppedPath(url));
+        const qsizetype nameStart = path.lastIndexOf(kSep) + 1;
+        if (isArticleName(path) && localnames::entryKind(path) == localnames::EntryKind::Other &&
+            nameStart > 0)
+            items.append(articleItem(path.first(nameStart - 1), path.sliced(nameStart)));
     }
     return items;
 }
