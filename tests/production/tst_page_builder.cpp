@@ -357,7 +357,7 @@ void PageBuilderTest::pageFileNames_guardTheTemplate()
     QFETCH(bool, single);
     QFETCH(QString, name);
     QFETCH(QString, page);
-    QCOMPARE(single ? pagebuilder::singlePageFileName(name) : pagebuilder::bulkPageFileName(name),
+    QCOMPARE(single ? outputnames::singlePageFileName(name) : outputnames::bulkPageFileName(name),
              page);
 }
 
@@ -377,7 +377,7 @@ void PageBuilderTest::isTemplateFileName_ignoresCaseEverywhere()
 {
     QFETCH(QString, name);
     QFETCH(bool, isTemplate);
-    QCOMPARE(pagebuilder::isTemplateFileName(name), isTemplate);
+    QCOMPARE(outputnames::isTemplateFileName(name), isTemplate);
 }
 
 void PageBuilderTest::getCleanFileName_data()
@@ -417,7 +417,7 @@ void PageBuilderTest::bulkNames_nameInLatin1Bytes_readsAsItsCharacters()
     // The byte 0xE9 of a Latin-1 name, as the listing holds it.
     const QString path = QDir::separator() + u"caf\xDCE9_au lait.txt"_s;
     QCOMPARE(outputnames::bulkPdfName(path), u"café-au-lait.pdf"_s);
-    QCOMPARE(pagebuilder::bulkPageFileName(outputnames::articleBaseName(path)),
+    QCOMPARE(outputnames::bulkPageFileName(outputnames::articleBaseName(path)),
              u"café-au-lait.html"_s);
 }
 

@@ -8,6 +8,17 @@
 
 namespace outputnames {
 
+namespace {
+
+// The page file name itself, or with "e" before it when it would name the template.
+QString guardTemplate(const QString &pageFileName)
+{
+    return isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
+}
+
+} // namespace
+
+
 QString GetCleanFileName(const QString &sPath)
 {
     const qsizetype lastSeparator = sPath.lastIndexOf(QDir::separator());
@@ -43,6 +54,36 @@ QString keywordPdfName(const QString &keywordName)
     QString name = safename::replaceForbidden(keywordName, u'-') + QStringLiteral(".pdf");
     name = tParser::ReplaceText(name, QStringLiteral(" "), QStringLiteral("-"), 0);
     return tParser::ReplaceText(name, QStringLiteral("--"), QStringLiteral("-"), 0);
+}
+
+QString singleOutputName(const QString &typedName)
+{
+    return tParser::ReplaceText(typedName, QStringLiteral(" "), QStringLiteral("-"), 0);
+}
+
+QString singlePageFileName(const QString &outputName)
+{
+    return guardTemplate(outputName + QStringLiteral(".html"));
+}
+
+QString bulkPageFileName(const QString &cleanName)
+{
+    return guardTemplate(
+        tParser::ReplaceText(cleanName, QStringLiteral(".txt"), QStringLiteral(".html"), 0));
+}
+
+bool isTemplateFileName(const QString &fileName)
+{
+    return fileName.compare(QStringLiteral("template.html"), Qt::CaseInsensitive) == 0;
+}
+
+bool sameFileName(const QString &a, const QString &b)
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
 }
 
 } // namespace outputnames

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// File names of the PDFs (and the base of the bulk run's page names).
+// Every rule that names an output file: the PDFs, the page files the converter reads, and
+// the guard that keeps the template from ever being a page.
 namespace outputnames {
 
 // The part of sPath after its last native separator, cut at its first ".", with "_" and
@@ -20,5 +21,22 @@ QString bulkPdfName(const QString &articlePath);
 // appended, spaces made "-", then "--" made "-" in one pass from the left. The result is
 // always a plain file name ending in ".pdf".
 QString keywordPdfName(const QString &keywordName);
+
+// The single run's output name: every space made "-", nothing else touched.
+QString singleOutputName(const QString &typedName);
+// Page file name of the single run: name + ".html", with "e" before it when that is the
+// template's name (isTemplateFileName).
+QString singlePageFileName(const QString &outputName);
+// Page file name of the bulk run from an article's clean name ("x.txt" -> "x.html"), with
+// "e" before it when that is the template's name.
+QString bulkPageFileName(const QString &cleanName);
+
+// Whether a file name in the bin folder is the template's: "template.html" ignoring case on
+// every system, since the folder may sit on a file system that folds case.
+bool isTemplateFileName(const QString &fileName);
+
+// Whether two file names name the same file in one folder here: exact on Linux, ignoring
+// case where the file system does (Windows, macOS).
+bool sameFileName(const QString &a, const QString &b);
 
 } // namespace outputnames

@@ -96,12 +96,6 @@ QString toHtml(QStringView text, LineEnds lineEnds)
     return html;
 }
 
-// The page file name itself, or with "e" before it when it would name the template.
-QString guardTemplate(const QString &pageFileName)
-{
-    return isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
-}
-
 } // namespace
 
 QString prepareTemplate(const QString &templateText, const QString &adTitle, const QString &ctaText,
@@ -167,36 +161,6 @@ QString singleRunArticlePart(const QStringList &articleHtml)
 QString composePage(const QString &filledTemplate, const QString &articlePart)
 {
     return filledTemplate + articlePart + pageTail();
-}
-
-QString singleOutputName(const QString &typedName)
-{
-    return tParser::ReplaceText(typedName, QStringLiteral(" "), QStringLiteral("-"), 0);
-}
-
-QString singlePageFileName(const QString &outputName)
-{
-    return guardTemplate(outputName + QStringLiteral(".html"));
-}
-
-QString bulkPageFileName(const QString &cleanName)
-{
-    return guardTemplate(
-        tParser::ReplaceText(cleanName, QStringLiteral(".txt"), QStringLiteral(".html"), 0));
-}
-
-bool isTemplateFileName(const QString &fileName)
-{
-    return fileName.compare(QStringLiteral("template.html"), Qt::CaseInsensitive) == 0;
-}
-
-bool sameFileName(const QString &a, const QString &b)
-{
-#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-#else
-    return a == b;
-#endif
 }
 
 } // namespace pagebuilder

@@ -37,21 +37,4 @@ QString singleRunArticlePart(const QStringList &articleHtml);
 // filledTemplate + articlePart + pageTail().
 QString composePage(const QString &filledTemplate, const QString &articlePart);
 
-// The single run's output name: every space made "-", nothing else touched.
-QString singleOutputName(const QString &typedName);
-// Page file name of the single run: name + ".html", with "e" before it when that is the
-// template's name (isTemplateFileName).
-QString singlePageFileName(const QString &outputName);
-// Page file name of the bulk run from an article's clean name ("x.txt" -> "x.html"), with
-// "e" before it when that is the template's name.
-QString bulkPageFileName(const QString &cleanName);
-
-// Whether a file name in the bin folder is the template's: "template.html" ignoring case on
-// every system, since the folder may sit on a file system that folds case.
-bool isTemplateFileName(const QString &fileName);
-
-// Whether two file names name the same file in one folder here: exact on Linux, ignoring
-// case where the file system does (Windows, macOS).
-bool sameFileName(const QString &a, const QString &b);
-
 } // namespace pagebuilder

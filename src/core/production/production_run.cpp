@@ -136,7 +136,7 @@ QString ProductionRun::prepare(const RunInput &input)
     if (input.bulk && !input.useOriginalNames && input.finalNames.isEmpty())
         return QStringLiteral("There are no output names in the keyword list.");
     if (!input.bulk) {
-        m_report.usedName = pagebuilder::singleOutputName(input.singleName);
+        m_report.usedName = outputnames::singleOutputName(input.singleName);
         if (m_report.usedName.isEmpty())
             return QStringLiteral("No name was given for the PDF.");
         if (!safename::isSafe(m_report.usedName))
@@ -199,7 +199,7 @@ void ProductionRun::buildItems()
         item.articles = m_input.articles;
         item.pdfName = name + QStringLiteral(".pdf");
         item.pdfPath = paths::join(m_outputFolder, item.pdfName);
-        item.pagePath = paths::join(m_binFolder, pagebuilder::singlePageFileName(name));
+        item.pagePath = paths::join(m_binFolder, outputnames::singlePageFileName(name));
         m_queue.push_back(item);
         m_count = 1;
         return;
@@ -210,7 +210,7 @@ void ProductionRun::buildItems()
         // Native separators, so the clean name never keeps a folder part on Windows.
         const QString nativeArticle = QDir::toNativeSeparators(article);
         const QString pageName =
-            pagebuilder::bulkPageFileName(outputnames::articleBaseName(nativeArticle));
+            outputnames::bulkPageFileName(outputnames::articleBaseName(nativeArticle));
         Item item;
         item.articles = {article};
         if (m_input.useOriginalNames) {
@@ -232,10 +232,10 @@ bool ProductionRun::pageBusy(const QString &pagePath) const
 {
     // A page still to be read by a converter must not be written over.
     for (const Item &item : m_ready)
-        if (pagebuilder::sameFileName(item.pagePath, pagePath))
+        if (outputnames::sameFileName(item.pagePath, pagePath))
             return true;
     for (const Item &item : m_converting)
-        if (pagebuilder::sameFileName(item.pagePath, pagePath))
+        if (outputnames::sameFileName(item.pagePath, pagePath))
             return true;
     return false;
 }
@@ -244,10 +244,10 @@ bool ProductionRun::pdfBusy(const QString &pdfPath, qsizetype readyIndex) const
 {
     // The later article of a PDF name converts after the earlier one, so the later one wins.
     for (const Item &item : m_converting)
-        if (pagebuilder::sameFileName(item.pdfPath, pdfPath))
+        if (outputnames::sameFileName(item.pdfPath, pdfPath))
             return true;
     for (qsizetype i = 0; i < readyIndex; ++i)
-        if (pagebuilder::sameFileName(m_ready.at(i).pdfPath, pdfPath))
+        if (outputnames::sameFileName(m_ready.at(i).pdfPath, pdfPath))
             return true;
     return false;
 }
@@ -425,7 +425,7 @@ QStringList removeOldPageFiles(const QString &appFolder)
     const QStringList pages =
         bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : pages) {
-        if (pagebuilder::sameFileName(name, QStringLiteral("template.html")))
+        if (outputnames::sameFileName(name, QStringLiteral("template.html")))
             continue;
         if (!bin.remove(name))
             notRemoved << name;

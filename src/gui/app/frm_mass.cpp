@@ -5,6 +5,7 @@
 #include "frm_rc.h"
 #include "keyword_names.h"
 #include "mod_general.h"
+#include "output_names.h"
 #include "page_builder.h"
 #include "paths.h"
 #include "t_frame.h"
@@ -442,7 +443,7 @@ void frmMass::CreateSinglePDF()
 {
     const RunInput input = runInput();
     // The box shows the name that is used.
-    txtPDFFilename->setText(pagebuilder::singleOutputName(input.singleName));
+    txtPDFFilename->setText(outputnames::singleOutputName(input.singleName));
     startRun(input);
 }
 
