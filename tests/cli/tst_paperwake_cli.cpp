@@ -50,17 +50,10 @@ QProcessEnvironment headlessEnvironment()
     return env;
 }
 
-CliResult runCli(const QStringList &arguments,
-                 const std::function<void(QProcess &)> &whileRunning = {})
+// Waits for the program to end (killed after two minutes) and collects what it said.
+CliResult resultOf(QProcess &process)
 {
-    QProcess process;
-    process.setProcessEnvironment(headlessEnvironment());
-    process.start(kCli, arguments);
     CliResult result;
-    if (!process.waitForStarted(10000))
-        return result;
-    if (whileRunning)
-        whileRunning(process);
     if (!process.waitForFinished(120000)) {
         process.kill();
         process.waitForFinished();
@@ -71,6 +64,19 @@ CliResult runCli(const QStringList &arguments,
     result.out = QString::fromUtf8(process.readAllStandardOutput());
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
+}
+
+CliResult runCli(const QStringList &arguments,
+                 const std::function<void(QProcess &)> &whileRunning = {})
+{
+    QProcess process;
+    process.setProcessEnvironment(headlessEnvironment());
+    process.start(kCli, arguments);
+    if (!process.waitForStarted(10000))
+        return {};
+    if (whileRunning)
+        whileRunning(process);
+    return resultOf(process);
 }
 
 // Runs "paperwake-cli ARGUMENTS... FOLDER/NAME" through the shell, NAME given as a printf
@@ -85,17 +91,7 @@ CliResult runCliOnRawName(const QStringList &arguments, const QString &folder,
                                        "exec \"$@\" \"$dir/$name\""_s,
                                        u"sh"_s, folder, printfName, kCli}
                                << arguments);
-    CliResult result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.crashed = process.exitStatus() != QProcess::NormalExit;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return resultOf(process);
 }
 
 // An article folder with one entry of each kind that cannot be read, beside readable ones:
