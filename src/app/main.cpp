@@ -1,12 +1,21 @@
+#include "app_location.h"
 #include "frm_mass.h"
+#include "platform.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Paperwake"));
-    frmMass window;
+    applocation::setApplicationNames();
+    // Installed, the program works in a folder of the user's, filled at first start.
+    const applocation::PreparedFolder folder =
+        applocation::prepareApplicationFolder(QCoreApplication::applicationDirPath());
+    QtPlatform platform;
+    frmMass window(folder.path, &platform);
     window.show();
+    if (!folder.problem.isEmpty())
+        platform.messageBox(&window, folder.problem, QStringLiteral("Paperwake"),
+                            Platform::Buttons::Ok, Platform::Icon::Warning);
     return app.exec();
 }

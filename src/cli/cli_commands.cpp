@@ -1,6 +1,8 @@
 #include "cli_commands.h"
 
+#include "app_location.h"
 #include "cli_progress.h"
+#include "converter.h"
 #include "create_checks.h"
 #include "filler_generator.h"
 #include "folder_articles.h"
@@ -38,6 +40,28 @@ QTextStream &err()
     return stream;
 }
 
+// Where this program works and which converter it would run, as it finds them now.
+QString whereHelp()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString appFolder = applocation::applicationFolder(programFolder);
+    const QString converter = conversion::converterPath(appFolder);
+    return QStringLiteral(
+               "Application folder: the folder of this program when it holds bin/template.html\n"
+               "(a portable Paperwake), else your own folder\n"
+               "  %1\n"
+               "made at first use with copies of the template, scripts, word lists and name\n"
+               "patterns for you to edit; files you change are never replaced, files you delete\n"
+               "come back. PDFs go to bin/output in it. This program uses:\n"
+               "  %2\n"
+               "\n"
+               "PDF converter: bin/wkhtmltopdf in the application folder, else wkhtmltopdf on\n"
+               "the PATH, else weasyprint on the PATH. This program uses:\n"
+               "  %3\n")
+        .arg(applocation::perUserFolder(), appFolder,
+             QFileInfo::exists(converter) ? converter : QStringLiteral("none found"));
+}
+
 QString generalHelp()
 {
     return QStringLiteral(
@@ -65,7 +89,8 @@ QString generalHelp()
         "     (filler: the file could not be written)\n"
         "  2  bad usage or input, or the application folder lacks its template or\n"
         "     converter; the message says what is wrong and nothing was made\n"
-        "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n");
+        "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n"
+        "\n") + whereHelp();
 }
 
 int badInput(const QString &command, const QString &message, const QString &hint = {})
@@ -108,10 +133,10 @@ struct CommonOptions
                             QStringLiteral("Show this help.")};
     QCommandLineOption appDir{
         QStringLiteral("app-dir"),
-        QStringLiteral("Work on the application folder DIR instead of the folder that holds "
-                       "this program: for tests, or when the data lives elsewhere. It holds "
-                       "bin/template.html, bin/wkhtmltopdf, random/1..5.txt and "
-                       "lstcombinations.txt."),
+        QStringLiteral("Work on the application folder DIR instead of the usual one (see "
+                       "\"paperwake-cli --help\"): for tests, or when the data lives elsewhere. "
+                       "It holds bin/template.html, random/1..5.txt, lstcombinations.txt and "
+                       "perhaps bin/wkhtmltopdf."),
         QStringLiteral("DIR")};
 
     void addTo(QCommandLineParser &parser) const
@@ -170,7 +195,11 @@ struct Command
                     name, QStringLiteral("the application folder does not exist: %1").arg(given));
             appFolder = nativeAbsolute(given);
         } else {
-            appFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+            const applocation::PreparedFolder prepared =
+                applocation::prepareApplicationFolder(QCoreApplication::applicationDirPath());
+            if (!prepared.problem.isEmpty())
+                return badInput(name, prepared.problem);
+            appFolder = prepared.path;
         }
         return -1;
     }

@@ -35,6 +35,7 @@ private:
 
 void ConverterTest::converterProblem_namesPathAndHowToInstall()
 {
+    const NoConverterOnPath noConverterOnPath;
     TestAppFolder app(TestAppFolder::Bin);
     const QString converter = conversion::converterPath(app.path());
     QCOMPARE(converter, app.file(u"bin/wkhtmltopdf"_s));
