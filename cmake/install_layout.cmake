@@ -23,10 +23,11 @@ set(CPACK_PACKAGE_NAME paperwake)
 set(CPACK_PACKAGE_VENDOR "Paperwake")
 set(CPACK_PACKAGE_CONTACT "Paperwake team <team@paperwake.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns plain-text articles into PDFs that carry your ad")
-set(CPACK_PACKAGE_DESCRIPTION "Paperwake pours .txt articles into a page under your \
-advertisement (a title and a call-to-action button) and converts it to PDF with wkhtmltopdf or \
-WeasyPrint: one PDF per article or one of them all, named from keyword combinations if you like. \
-paperwake-cli does the same without a window.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Paperwake pours .txt articles into a page under your advertisement (a title\n\
+and a call-to-action button) and converts it to PDF with wkhtmltopdf or\n\
+WeasyPrint: one PDF per article or one of them all, named from keyword\n\
+combinations if you like. paperwake-cli does the same without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # paperwake_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
