@@ -89,8 +89,7 @@ QString generalHelp()
         "     (filler: the file could not be written)\n"
         "  2  bad usage or input, or the application folder lacks its template or\n"
         "     converter; the message says what is wrong and nothing was made\n"
-        "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n"
-        "\n") + whereHelp();
+        "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n");
 }
 
 int badInput(const QString &command, const QString &message, const QString &hint = {})
@@ -613,7 +612,7 @@ int runCommandLine(const QStringList &arguments)
     } else if (command == u"filler") {
         status = fillerCommand(rest);
     } else if (command == u"-h" || command == u"--help" || command == u"help") {
-        out() << generalHelp();
+        out() << generalHelp() << '\n' << whereHelp();
         status = kAllMade;
     } else if (command == u"--version") {
         out() << kProgram << ' ' << QCoreApplication::applicationVersion() << '\n';

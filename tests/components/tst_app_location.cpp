@@ -18,8 +18,7 @@ private slots:
     void init();
     void cleanup();
     void portableFolder_isItsOwnApplicationFolder();
-    void installed_firstStart_copiesSharedDataIntoPerUserFolder();
-    void installed_laterStart_keepsEditsAndRestoresDeleted();
+    void installed_copiesSharedDataOnce_keepsEditsAndRestoresDeleted();
     void installed_problems_sayWhatIsWrong_data();
     void installed_problems_sayWhatIsWrong();
 
@@ -86,7 +85,7 @@ void AppLocationTest::portableFolder_isItsOwnApplicationFolder()
     QVERIFY(!QFileInfo::exists(userFolder()));
 }
 
-void AppLocationTest::installed_firstStart_copiesSharedDataIntoPerUserFolder()
+void AppLocationTest::installed_copiesSharedDataOnce_keepsEditsAndRestoresDeleted()
 {
     installSharedData();
     QCOMPARE(applocation::perUserFolder(), QDir::toNativeSeparators(userFolder()));
@@ -99,8 +98,8 @@ void AppLocationTest::installed_firstStart_copiesSharedDataIntoPerUserFolder()
     QCOMPARE(prepared.path, QDir::toNativeSeparators(userFolder()));
     QVERIFY(applocation::isApplicationFolder(prepared.path));
     QVERIFY(QFileInfo(userFolder() + u"/bin/output"_s).isDir());
-    for (const QString &file : {u"bin/template.html"_s, u"random/1.txt"_s,
-                                u"lstcombinations.txt"_s, u"bin/assets/js/jquery.min.js"_s}) {
+    for (const QString &file : {u"bin/template.html"_s, u"random/1.txt"_s, u"lstcombinations.txt"_s,
+                                u"bin/assets/js/jquery.min.js"_s}) {
         const QFileInfo copy(userFolder() + u'/' + file);
         QVERIFY2(copy.isFile() && !copy.isSymLink(), qPrintable(file));
         QVERIFY2(copy.isWritable(), qPrintable(file)); // the user may edit it
@@ -108,12 +107,8 @@ void AppLocationTest::installed_firstStart_copiesSharedDataIntoPerUserFolder()
     }
     QVERIFY(!QFileInfo(userFolder() + u"/bin/assets/js/gone.js"_s).isSymLink());
     QVERIFY(!QFileInfo::exists(userFolder() + u"/bin/wkhtmltopdf"_s));
-}
 
-void AppLocationTest::installed_laterStart_keepsEditsAndRestoresDeleted()
-{
-    installSharedData();
-    QCOMPARE(applocation::prepareApplicationFolder(programFolder()).problem, QString());
+    // A later start.
     QFile edited(userFolder() + u"/bin/template.html"_s);
     QVERIFY(edited.open(QIODevice::WriteOnly | QIODevice::Truncate));
     edited.write("<html>mine</html>");
