@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -76,14 +75,14 @@ int main(int argc, char *argv[])
     QFile::copy(kStaged + QStringLiteral("/bin/template.html"),
                 appFolder + QStringLiteral("/bin/template.html"));
     copyTree(kStaged + QStringLiteral("/bin/assets"), appFolder + QStringLiteral("/bin/assets"));
-    const QString system = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
+    // No converter of its own: the one on the PATH, as an installed program finds it.
     const QString converter = conversion::converterPath(appFolder);
-    QFile::link(system, converter);
     const QString problem = conversion::converterProblem(converter);
     if (!problem.isEmpty()) {
         out << problem << '\n';
         return 1;
     }
+    out << "converter: " << converter << '\n';
 
     RunInput input;
     input.appFolder = appFolder;
