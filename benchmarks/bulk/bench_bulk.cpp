@@ -214,7 +214,8 @@ QString makeAppFolder(const QTemporaryDir &dir, const QString &converterTarget)
     QFile::copy(kStaged + QStringLiteral("/bin/template.html"),
                 appFolder + QStringLiteral("/bin/template.html"));
     copyTree(kStaged + QStringLiteral("/bin/assets"), appFolder + QStringLiteral("/bin/assets"));
-    QFile::link(converterTarget, conversion::converterPath(appFolder));
+    // The converter under test goes into the folder itself, ahead of anything on the PATH.
+    QFile::link(converterTarget, appFolder + QStringLiteral("/bin/wkhtmltopdf"));
     return appFolder;
 }
 

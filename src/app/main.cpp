@@ -1,4 +1,6 @@
+#include "app_location.h"
 #include "frm_mass.h"
+#include "platform.h"
 #include "stop_signals.h"
 
 #include <QApplication>
@@ -6,8 +8,12 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Paperwake"));
-    frmMass window;
+    applocation::setApplicationNames();
+    // Installed, the program works in a folder of the user's, filled at first start.
+    const applocation::PreparedFolder folder =
+        applocation::prepareApplicationFolder(QCoreApplication::applicationDirPath());
+    QtPlatform platform;
+    frmMass window(folder.path, &platform);
     // A terminal closed or a SIGTERM: stop the run cleanly, as closing the window does.
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, [&window] {
@@ -15,5 +21,8 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(128 + StopSignals::received());
     });
     window.show();
+    if (!folder.problem.isEmpty())
+        platform.messageBox(&window, folder.problem, QStringLiteral("Paperwake"),
+                            Platform::Buttons::Ok, Platform::Icon::Warning);
     return app.exec();
 }

@@ -1,6 +1,8 @@
 #include "cli_commands.h"
 
+#include "app_location.h"
 #include "cli_progress.h"
+#include "converter.h"
 #include "create_checks.h"
 #include "filler_generator.h"
 #include "folder_articles.h"
@@ -39,6 +41,28 @@ QTextStream &err()
 {
     static QTextStream stream(stderr);
     return stream;
+}
+
+// Where this program works and which converter it would run, as it finds them now.
+QString whereHelp()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString appFolder = applocation::applicationFolder(programFolder);
+    const QString converter = conversion::converterPath(appFolder);
+    return QStringLiteral(
+               "Application folder: the folder of this program when it holds bin/template.html\n"
+               "(a portable Paperwake), else your own folder\n"
+               "  %1\n"
+               "made at first use with copies of the template, scripts, word lists and name\n"
+               "patterns for you to edit; files you change are never replaced, files you delete\n"
+               "come back. PDFs go to bin/output in it. This program uses:\n"
+               "  %2\n"
+               "\n"
+               "PDF converter: bin/wkhtmltopdf in the application folder, else wkhtmltopdf on\n"
+               "the PATH, else weasyprint on the PATH. This program uses:\n"
+               "  %3\n")
+        .arg(applocation::perUserFolder(), appFolder,
+             QFileInfo::exists(converter) ? converter : QStringLiteral("none found"));
 }
 
 QString generalHelp()
@@ -111,10 +135,10 @@ struct CommonOptions
                             QStringLiteral("Show this help.")};
     QCommandLineOption appDir{
         QStringLiteral("app-dir"),
-        QStringLiteral("Work on the application folder DIR instead of the folder that holds "
-                       "this program: for tests, or when the data lives elsewhere. It holds "
-                       "bin/template.html, bin/wkhtmltopdf, random/1..5.txt and "
-                       "lstcombinations.txt."),
+        QStringLiteral("Work on the application folder DIR instead of the usual one (see "
+                       "\"paperwake-cli --help\"): for tests, or when the data lives elsewhere. "
+                       "It holds bin/template.html, random/1..5.txt, lstcombinations.txt and "
+                       "perhaps bin/wkhtmltopdf."),
         QStringLiteral("DIR")};
 
     void addTo(QCommandLineParser &parser) const
@@ -173,7 +197,11 @@ struct Command
                     name, QStringLiteral("the application folder does not exist: %1").arg(given));
             appFolder = nativeAbsolute(given);
         } else {
-            appFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+            const applocation::PreparedFolder prepared =
+                applocation::prepareApplicationFolder(QCoreApplication::applicationDirPath());
+            if (!prepared.problem.isEmpty())
+                return badInput(name, prepared.problem);
+            appFolder = prepared.path;
         }
         return -1;
     }
@@ -609,7 +637,7 @@ int runCommandLine(const QStringList &arguments)
     } else if (command == u"filler") {
         status = fillerCommand(rest);
     } else if (command == u"-h" || command == u"--help" || command == u"help") {
-        out() << generalHelp();
+        out() << generalHelp() << '\n' << whereHelp();
         status = kAllMade;
     } else if (command == u"--version") {
         out() << kProgram << ' ' << QCoreApplication::applicationVersion() << '\n';

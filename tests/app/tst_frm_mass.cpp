@@ -1,3 +1,4 @@
+#include "build_info.h"
 #include "frm_mass.h"
 #include "recording_platform.h"
 #include "t_frame.h"
@@ -35,7 +36,7 @@ void FrmMassTest::startUp_titleLabelsAndFirstPage()
 {
     TestAppFolder app;
     frmMass w(app.path(), &platform);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Paperwake Pro 2.2 by paperwake.app"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Paperwake Pro " PAPERWAKE_VERSION " by paperwake.app"));
     QCOMPARE(w.findChild<QLabel *>("lblAppName")->text(), QStringLiteral("Paperwake Pro"));
     QCOMPARE(w.findChild<QLabel *>("lblBy")->text(), QStringLiteral("by paperwake.app"));
     QCOMPARE(w.findChild<QGroupBox *>("frSinglePDFCreation")->title(),

@@ -245,6 +245,7 @@ void CreateCommandTest::create_cleanUpKeepsOnlyTheExactTemplate()
 
 void CreateCommandTest::create_missingConverterStopsBeforeWriting()
 {
+    const NoConverterOnPath noConverterOnPath;
     Fixture f(TestAppFolder::All & ~TestAppFolder::Converter);
     f.app.writeFile(QStringLiteral("bin/old.html"), "page of an earlier run");
     f.addArticle(QStringLiteral("a.txt"), "text");

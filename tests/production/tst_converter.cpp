@@ -35,6 +35,7 @@ private:
 
 void ConverterTest::converterProblem_namesPathAndHowToInstall()
 {
+    const NoConverterOnPath noConverterOnPath;
     TestAppFolder app(TestAppFolder::Bin);
     const QString converter = conversion::converterPath(app.path());
     QCOMPARE(converter, app.file(u"bin/wkhtmltopdf"_s));
@@ -42,6 +43,7 @@ void ConverterTest::converterProblem_namesPathAndHowToInstall()
     const QString missing = conversion::converterProblem(converter);
     QVERIFY2(missing.contains(converter), qPrintable(missing));
     QVERIFY2(missing.contains(u"apt-get install wkhtmltopdf"_s), qPrintable(missing));
+    QVERIFY2(missing.contains(u"wkhtmltopdf and weasyprint on the PATH"_s), qPrintable(missing));
 
     app.writeFile(u"bin/wkhtmltopdf"_s, "not a program"); // no execute permission
     const QString notRunnable = conversion::converterProblem(converter);

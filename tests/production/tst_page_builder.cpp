@@ -470,6 +470,7 @@ void PageBuilderTest::commandLine_quotesEveryPath()
 {
     QFETCH(QString, app);
     QFETCH(QString, expected);
+    const NoConverterOnPath noConverterOnPath; // so the path is the application folder's
     const QString s = QDir::separator();
     const QString bin = app + s + u"bin"_s + s;
     QCOMPARE(conversion::converterCommandLine(conversion::converterPath(app),

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -319,6 +320,9 @@ void ProductionRunTest::runs_missingConverterOrTemplate_stopBeforeWriting()
     for (const bool single : {false, true}) {
         for (const int part : {int(TestAppFolder::Converter), int(TestAppFolder::Template)}) {
             TestAppFolder app(TestAppFolder::All & ~part);
+            std::optional<NoConverterOnPath> noConverterOnPath;
+            if (part == TestAppFolder::Converter)
+                noConverterOnPath.emplace(); // nor one on the PATH to fall back on
             RunInput input = adInput(app);
             input.articles = {article(app, u"a.txt"_s, "words")};
             input.singleName = u"name"_s;

@@ -43,7 +43,7 @@ TestAppFolder::TestAppFolder(int parts)
         copyTree(kStaged + QStringLiteral("/bin/assets"), root + QStringLiteral("/bin/assets"));
     }
     if (parts & Converter) {
-        const QString converter = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
+        const QString converter = testConverter();
         if (!converter.isEmpty())
             QFile::link(converter, root + QStringLiteral("/bin/wkhtmltopdf"));
     }
@@ -75,6 +75,31 @@ QString TestAppFolder::installFakeConverter(const QByteArray &scriptBody) const
                                       | QFileDevice::ExeOwner | QFileDevice::ReadGroup
                                       | QFileDevice::ExeGroup);
     return target;
+}
+
+QString testConverter()
+{
+    const QString chosen = qEnvironmentVariable("PAPERWAKE_TEST_CONVERTER");
+    if (!chosen.isEmpty()) {
+        const QString found = QStandardPaths::findExecutable(chosen);
+        // Going on would test whichever converter the PATH offers instead.
+        if (found.isEmpty())
+            qFatal("PAPERWAKE_TEST_CONVERTER names %s, which is not installed", qPrintable(chosen));
+        return found;
+    }
+    const QString wkhtmltopdf = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
+    return !wkhtmltopdf.isEmpty() ? wkhtmltopdf
+                                  : QStandardPaths::findExecutable(QStringLiteral("weasyprint"));
+}
+
+NoConverterOnPath::NoConverterOnPath() : m_savedPath(qgetenv("PATH"))
+{
+    qputenv("PATH", QFile::encodeName(m_empty.path()));
+}
+
+NoConverterOnPath::~NoConverterOnPath()
+{
+    qputenv("PATH", m_savedPath);
 }
 
 QString pdfText(const QString &pdfPath)

@@ -12,7 +12,7 @@ public:
     enum Part {
         Bin = 1,        // bin/
         Template = 2,   // bin/template.html and bin/assets
-        Converter = 4,  // bin/wkhtmltopdf linked to the system's converter
+        Converter = 4,  // bin/wkhtmltopdf linked to the system's converter (testConverter())
         Output = 8,     // bin/output
         WordLists = 16, // random/1..5.txt
         Patterns = 32,  // lstcombinations.txt
@@ -32,6 +32,24 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// The converter program the tests run: $PAPERWAKE_TEST_CONVERTER (wkhtmltopdf or weasyprint)
+// when set, else wkhtmltopdf when installed, else weasyprint. Empty when it is not installed.
+QString testConverter();
+
+// While it lives, PATH names only an empty folder, so no converter is found there.
+class NoConverterOnPath
+{
+public:
+    NoConverterOnPath();
+    ~NoConverterOnPath();
+    NoConverterOnPath(const NoConverterOnPath &) = delete;
+    NoConverterOnPath &operator=(const NoConverterOnPath &) = delete;
+
+private:
+    QTemporaryDir m_empty;
+    QByteArray m_savedPath;
 };
 
 // The text of a PDF as pdftotext reads it; empty when it cannot be read.

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace conversion {
@@ -23,10 +24,23 @@ QString converterPath(const QString &appFolder)
 {
     const QChar sep = QDir::separator();
 #ifdef Q_OS_WIN
-    return appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf.exe");
+    const QString inAppFolder =
+        appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf.exe");
 #else
-    return appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf");
+    const QString inAppFolder =
+        appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf");
 #endif
+    // What stands in the application folder wins, even when it cannot run: that is reported
+    // rather than passed over. A link whose converter was uninstalled stands for nothing.
+    if (QFileInfo::exists(inAppFolder))
+        return inAppFolder;
+    // WeasyPrint takes the same two arguments; it runs no page scripts and is slower.
+    for (const QString &program : {QStringLiteral("wkhtmltopdf"), QStringLiteral("weasyprint")}) {
+        const QString found = QStandardPaths::findExecutable(program);
+        if (!found.isEmpty())
+            return QDir::toNativeSeparators(found);
+    }
+    return inAppFolder;
 }
 
 QString converterCommandLine(const QString &converter, const QString &pagePath,
@@ -43,18 +57,20 @@ QString converterProblem(const QString &converter)
     const QString howTo = QStringLiteral("Put wkhtmltopdf.exe in the bin folder:\n%1")
                               .arg(QFileInfo(converter).absolutePath());
 #else
-    const QString howTo =
-        QStringLiteral("Install it with \"apt-get install wkhtmltopdf\" and make it available "
-                       "there, for example with:\nln -s /usr/bin/wkhtmltopdf \"%1\"")
-            .arg(converter);
+    const QString howTo = QStringLiteral(
+        "Install one with \"apt-get install wkhtmltopdf\", or \"apt-get install weasyprint\" "
+        "where the system no longer has wkhtmltopdf.");
 #endif
     const QFileInfo info(converter);
     if (!info.exists())
-        return QStringLiteral("The PDF converter was not found at\n%1\n\n%2").arg(converter, howTo);
+        return QStringLiteral("No PDF converter was found. Paperwake looked for\n%1\nand then for "
+                              "wkhtmltopdf and weasyprint on the PATH.\n\n%2")
+            .arg(converter, howTo);
     if (!info.isFile() || !info.isExecutable())
         return QStringLiteral("The PDF converter at\n%1\ncannot be run: it is not an executable "
-                              "program.\n\n%2")
-            .arg(converter, howTo);
+                              "program.\n\nRemove it to use wkhtmltopdf or weasyprint from the "
+                              "PATH, or replace it with a working converter.")
+            .arg(converter);
     return {};
 }
 

@@ -11,7 +11,9 @@ class QTimer;
 
 namespace conversion {
 
-// appFolder + "/bin/wkhtmltopdf" (".exe" on Windows), with the native separator.
+// The converter runs take, first found: appFolder + "/bin/wkhtmltopdf" (".exe" on Windows,
+// native separators), wkhtmltopdf on the PATH, weasyprint on the PATH. When there is none, the
+// path in the application folder, which converterProblem() then reports with the rest.
 QString converterPath(const QString &appFolder);
 
 // The command line as text, for display and logs: quoted converter, two blanks, quoted page,
@@ -19,8 +21,8 @@ QString converterPath(const QString &appFolder);
 QString converterCommandLine(const QString &converter, const QString &pagePath,
                              const QString &pdfPath);
 
-// Empty when the converter can be run; otherwise a message that names its path and says
-// how to install it. Runs call this before they write anything.
+// Empty when the converter can be run; otherwise a message that names where it was looked for
+// and says how to install one. Runs call this before they write anything.
 QString converterProblem(const QString &converter);
 
 } // namespace conversion

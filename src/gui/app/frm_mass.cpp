@@ -1,6 +1,7 @@
 #include "frm_mass.h"
 
 #include "article_browser.h"
+#include "build_info.h"
 #include "create_checks.h"
 #include "frm_rc.h"
 #include "keyword_names.h"
@@ -12,7 +13,6 @@
 #include "twips.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,7 +28,7 @@
 namespace {
 
 // Product texts shown in the title and header.
-const QString kVersion = QStringLiteral("2.2");
+const QString kVersion = QStringLiteral(PAPERWAKE_VERSION);
 const QString kProductName = QStringLiteral("Paperwake");
 const QString kEdition = QStringLiteral(" Pro");
 const QString kByLine = QStringLiteral("by paperwake.app");
@@ -71,11 +71,6 @@ void MainLayout::resizeTo(float W, float H)
     lblPleaseWait.left = W - lblPleaseWait.width - 800;
     frFilename[0].left = W / 2 - frFilename[0].width / 2;
     frFilename[1].left = W / 2 - frFilename[1].width / 2;
-}
-
-frmMass::frmMass(QWidget *parent)
-    : frmMass(QCoreApplication::applicationDirPath(), nullptr, parent)
-{
 }
 
 frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)

@@ -50,8 +50,6 @@ class frmMass : public QWidget
     Q_OBJECT
 public:
     explicit frmMass(const QString &appFolder, Platform *platform, QWidget *parent = nullptr);
-    // Uses the executable's folder and the real desktop.
-    explicit frmMass(QWidget *parent = nullptr);
     ~frmMass() override;
 
     QString appFolder() const { return m_appFolder; }

@@ -1,0 +1,37 @@
+# The installed program: executables in bin, the shared data in share/paperwake (copied into
+# each user's own folder at first start), a desktop entry and an icon; and its Debian package.
+
+install(TARGETS paperwake paperwake-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY install/ DESTINATION ${PAPERWAKE_INSTALL_DATADIR})
+
+# The page scripts are the system's: the package links to them instead of carrying copies.
+set(PAPERWAKE_SCRIPT_LINKS ${CMAKE_BINARY_DIR}/script_links)
+file(MAKE_DIRECTORY ${PAPERWAKE_SCRIPT_LINKS})
+file(CREATE_LINK ${PAPERWAKE_JQUERY} ${PAPERWAKE_SCRIPT_LINKS}/jquery.min.js SYMBOLIC)
+file(CREATE_LINK ${PAPERWAKE_BOOTSTRAP} ${PAPERWAKE_SCRIPT_LINKS}/bootstrap.min.js SYMBOLIC)
+install(FILES ${PAPERWAKE_SCRIPT_LINKS}/jquery.min.js
+        DESTINATION ${PAPERWAKE_INSTALL_DATADIR}/bin/assets/js)
+install(FILES ${PAPERWAKE_SCRIPT_LINKS}/bootstrap.min.js
+        DESTINATION ${PAPERWAKE_INSTALL_DATADIR}/bin/assets/bootstrap/js)
+
+install(FILES packaging/paperwake.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/paperwake.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME paperwake)
+set(CPACK_PACKAGE_VENDOR "Paperwake")
+set(CPACK_PACKAGE_CONTACT "Paperwake team <team@paperwake.app>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns plain-text articles into PDFs that carry your ad")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Paperwake pours .txt articles into a page under your advertisement (a title\n\
+and a call-to-action button) and converts it to PDF with wkhtmltopdf or\n\
+WeasyPrint: one PDF per article or one of them all, named from keyword\n\
+combinations if you like. paperwake-cli does the same without a window.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # paperwake_<version>_<arch>.deb
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "wkhtmltopdf | weasyprint, libjs-jquery, libjs-bootstrap4")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
