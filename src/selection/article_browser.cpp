@@ -1,5 +1,6 @@
 #include "article_browser.h"
 
+#include "article_lists.h"
 #include "folder_articles.h"
 #include "folder_list.h"
 #include "platform.h"
@@ -9,16 +10,13 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
-#include <QDropEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -39,11 +37,6 @@ constexpr float kColumnWidth = 4425;
 constexpr float kButtonLeft = 240;
 constexpr float kButtonWidth = 3390;
 constexpr float kButtonHeight = 450;
-
-bool isArticleName(const QString &name)
-{
-    return name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
-}
 
 QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 {
@@ -108,30 +101,26 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     twips::place(Dir1, kColumnLeft, 1110, kColumnWidth, 1500);
     heading->setBuddy(Dir1);
 
-    File1 = new QListWidget(page);
+    File1 = new ArticleFileList(page);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setAccessibleName(QStringLiteral("Articles in the folder"));
     File1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     File1->setUniformItemSizes(true);
     File1->viewport()->installEventFilter(this);
-    twips::place(File1, kColumnLeft, 2670, kColumnWidth, 1380);
 
-    QLabel *found =
+    lblFilesFoundCaption =
         makeLabel(QStringLiteral("Files Found:"), QStringLiteral("lblFilesFoundCaption"), page);
-    twips::place(found, kColumnLeft, 4155, 1170, 285);
     lblFilesFound = makeLabel(QStringLiteral("0"), QStringLiteral("lblFilesFound"), page);
-    lblFilesFound->setAccessibleName(QStringLiteral("Files Found"));
     lblFilesFound->setFont(bold);
-    twips::place(lblFilesFound, kColumnLeft + 1170, 4155, 1500, 285);
 
     cmdArticlesTools = new QPushButton(QStringLiteral("Options"), page);
     cmdArticlesTools->setObjectName(QStringLiteral("cmdArticlesTools"));
-    twips::place(cmdArticlesTools, kColumnLeft + kColumnWidth - 1320, 4110, 1320, 390);
     connect(cmdArticlesTools, &QPushButton::clicked, this, [this] { cmdArticlesTools_Click(); });
 
     auto *instructions = new QGroupBox(QStringLiteral("Instructions   "), page);
+    frInstructions = instructions;
     instructions->setObjectName(QStringLiteral("frInstructions"));
-    twips::place(instructions, kColumnLeft, 4590, kColumnWidth, 1440);
+    growLists(0);
     QLabel *text = makeLabel(
         QStringLiteral("Select a Folder with articles (.txt files). Then select the articles that "
                        "you want to use by using the buttons that you'll see on the right panel."),
@@ -139,6 +128,19 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     twips::place(text, 120, 300, kColumnWidth - 240, 1080);
+}
+
+void ArticleBrowser::growLists(float extraHeight)
+{
+    const float folders = extraHeight / 2;
+    const float files = extraHeight - folders;
+    twips::place(Dir1, kColumnLeft, 1110, kColumnWidth, 1500 + folders);
+    twips::place(File1, kColumnLeft, 2670 + folders, kColumnWidth, 1380 + files);
+    twips::place(lblFilesFoundCaption, kColumnLeft, 4155 + extraHeight, 1170, 285);
+    twips::place(lblFilesFound, kColumnLeft + 1170, 4155 + extraHeight, 1500, 285);
+    twips::place(cmdArticlesTools, kColumnLeft + kColumnWidth - 1320, 4110 + extraHeight, 1320,
+                 390);
+    twips::place(frInstructions, kColumnLeft, 4590 + extraHeight, kColumnWidth, 1440);
 }
 
 void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
@@ -159,9 +161,6 @@ void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
     if (lstSelectedArticles->accessibleName().isEmpty())
         lstSelectedArticles->setAccessibleName(QStringLiteral("Selected articles"));
     lstSelectedArticles->viewport()->installEventFilter(this);
-    // Articles dragged in from the file manager.
-    lstSelectedArticles->setAcceptDrops(true);
-    lstSelectedArticles->viewport()->setAcceptDrops(true);
 }
 
 void ArticleBrowser::buildMenu(QWidget *page)
@@ -216,6 +215,7 @@ QString ArticleBrowser::articleItem(const QString &folder, const QString &fileNa
 void ArticleBrowser::fillFileList()
 {
     const QStringList names = folderarticles::articleFileNames(m_fileFolder);
+    File1->setFolder(m_fileFolder);
     File1->setUpdatesEnabled(false);
     File1->clear();
     File1->addItems(names);
@@ -268,6 +268,8 @@ void ArticleBrowser::Dir1_Change()
 void ArticleBrowser::UpdateFilesFound()
 {
     lblFilesFound->setText(QString::number(File1->count()));
+    // Read out with its count, not as a bare number.
+    lblFilesFound->setAccessibleName(QStringLiteral("Files Found: %1").arg(File1->count()));
 }
 
 void ArticleBrowser::File1_DblClick()
@@ -358,22 +360,6 @@ void ArticleBrowser::mnuOpenFolderTXT_Click()
             QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
 }
 
-QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
-{
-    QStringList items;
-    if (!mime || !mime->hasUrls())
-        return items;
-    for (const QUrl &url : mime->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        const QFileInfo file(url.toLocalFile());
-        if (isArticleName(file.fileName()) && file.isFile())
-            items.append(
-                articleItem(QDir::toNativeSeparators(file.absolutePath()), file.fileName()));
-    }
-    return items;
-}
-
 bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onFiles = watched == File1->viewport();
@@ -388,30 +374,6 @@ bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
                 lstSelectedArticles_DblClick();
             if (onFiles || onSelected)
                 return true;
-        }
-        break;
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-        if (onSelected) {
-            auto *drag = static_cast<QDropEvent *>(event);
-            if (droppableFiles(drag->mimeData()).isEmpty())
-                drag->ignore();
-            else
-                drag->acceptProposedAction();
-            return true;
-        }
-        break;
-    case QEvent::Drop:
-        if (onSelected) {
-            auto *drop = static_cast<QDropEvent *>(event);
-            const QStringList items = droppableFiles(drop->mimeData());
-            if (items.isEmpty()) {
-                drop->ignore();
-            } else {
-                appendArticles(items);
-                drop->acceptProposedAction();
-            }
-            return true;
         }
         break;
     default:
