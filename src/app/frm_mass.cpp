@@ -1,13 +1,13 @@
 #include "frm_mass.h"
 
 #include "article_browser.h"
+#include "article_lists.h"
 #include "create_checks.h"
 #include "frm_rc.h"
 #include "keyword_names.h"
 #include "mod_general.h"
 #include "page_builder.h"
 #include "page_preview.h"
-#include "article_lists.h"
 #include "t_frame.h"
 #include "twips.h"
 
@@ -45,6 +45,11 @@ constexpr float kPageContentHeight = 6690;
 constexpr float kPreviewLeft = 11000;
 constexpr float kPreviewMinimumWidth = 3000;
 constexpr float kPageMargin = 300;
+const QString kSingleHeadline =
+    QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:");
+const QString kBulkHeadline =
+    QStringLiteral("The Software Will Create 1 PDF For Each One of these Articles:");
+
 // Designed top of the Create and Open Output Folder buttons in page 2.
 constexpr float kCreateButtonsTop = 5950;
 
@@ -85,13 +90,16 @@ void MainLayout::resizeTo(float W, float H)
     frFilename[1].left = W / 2 - frFilename[1].width / 2;
 }
 
-float MainLayout::minimumWidth()
+float MainLayout::minimumWidth(float selectedListWidth)
 {
-    const MainLayout designedLayout = designed();
+    const MainLayout d = designed();
     // Steps 1 and 11: page width W - 800, the frame centred on W / 2 inside it.
-    const float filenames = designedLayout.frFilename[1].width + 1600;
+    const float filenames = d.frFilename[1].width + 1600;
     const float preview = kPreviewLeft + kPreviewMinimumWidth + kPageMargin + 800;
-    return std::max(filenames, preview);
+    // Steps 1, 7 and 8: the selected list is W - 800 - its frame's left - 500 - its left - 500.
+    const float selected = selectedListWidth + 800 + d.frSinglePDFCreation.left + 500 +
+                           d.lstSelectedArticles.left + 500;
+    return std::max({filenames, preview, selected});
 }
 
 float MainLayout::minimumHeight()
@@ -130,8 +138,6 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     // A little taller than designed so the pages keep their full height without a title bar
     // being counted in (the layout takes the outer height).
     resize(twips::toPixels(kClientWidth), twips::toPixels(kClientHeight + 600));
-    setMinimumSize(int(std::ceil(MainLayout::minimumWidth() / twips::kPerPixel)),
-                   int(std::ceil(MainLayout::minimumHeight() / twips::kPerPixel)));
     buildHeader();
     buildPageButtons();
     buildPages();
@@ -139,6 +145,14 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     buildCreatePage();
     buildModeOptions();
     buildSelectionAndNaming();
+
+    // The headline over the selected list is as wide as the list and must be readable.
+    const QFontMetrics metrics(lblPDFContentHeadline->font());
+    const int headline = std::max(metrics.horizontalAdvance(kSingleHeadline),
+                                  metrics.horizontalAdvance(kBulkHeadline));
+    setMinimumSize(int(std::ceil(MainLayout::minimumWidth(twips::fromPixels(headline + 8)) /
+                                 twips::kPerPixel)),
+                   int(std::ceil(MainLayout::minimumHeight() / twips::kPerPixel)));
 
     m_run = new ProductionRun(this);
 
@@ -379,9 +393,7 @@ void frmMass::buildModeOptions()
     }
     optCreationMode[0]->setChecked(true);
 
-    lblPDFContentHeadline = new QLabel(
-        QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:"),
-        frSinglePDFCreation);
+    lblPDFContentHeadline = new QLabel(kSingleHeadline, frSinglePDFCreation);
     lblPDFContentHeadline->setObjectName(QStringLiteral("lblPDFContentHeadline"));
     lblPDFContentHeadline->setBuddy(lstSelectedArticles);
     twips::place(lblPDFContentHeadline, 3870, 690, 8655, 330);
@@ -392,12 +404,10 @@ void frmMass::optCreationMode_Click(int index)
     if (index == 0) {
         frFilename[0]->show();
         frFilename[1]->hide();
-        lblPDFContentHeadline->setText(
-            QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:"));
+        lblPDFContentHeadline->setText(kSingleHeadline);
         frSinglePDFCreation->setTitle(QStringLiteral("Single PDF Creation"));
     } else {
-        lblPDFContentHeadline->setText(
-            QStringLiteral("The Software Will Create 1 PDF For Each One of these Articles:"));
+        lblPDFContentHeadline->setText(kBulkHeadline);
         frSinglePDFCreation->setTitle(QStringLiteral("Bulk PDF Creation"));
         frFilename[0]->hide();
         frFilename[1]->show();
@@ -708,6 +718,7 @@ void frmMass::applyLayout()
     TwipRect selected = m_layout.lstSelectedArticles;
     selected.height += extra;
     place(lstSelectedArticles, selected);
+    place(lblPDFContentHeadline, {selected.left, 690, selected.width, 330});
     TwipRect filenames = m_layout.frFilename[1];
     filenames.height += extra;
     place(frFilename[1], filenames);

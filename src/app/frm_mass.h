@@ -45,8 +45,9 @@ struct MainLayout
     void resizeTo(float W, float H);
 
     // The smallest window, in twips, that keeps every control of every page inside its page:
-    // the naming frames centred in page 2 and the Create buttons under them.
-    static float minimumWidth();
+    // the naming frames centred in page 2, the Create buttons under them, and a selected list
+    // at least selectedListWidth wide.
+    static float minimumWidth(float selectedListWidth);
     static float minimumHeight();
     // How much taller than its contents the page area is; the lists take it up.
     float extraHeight() const;

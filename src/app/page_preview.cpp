@@ -123,15 +123,15 @@ void PagePreview::startRender()
     const QString articles = articlePart(problem);
     if (!problem.isEmpty())
         return fail(problem);
-    const QString page = pagebuilder::composePage(
-        pagebuilder::prepareTemplate(templateText, m_input.adTitle, m_input.ctaText,
-                                     m_input.ctaUrl),
-        articles);
+    const QString page =
+        pagebuilder::composePage(pagebuilder::prepareTemplate(templateText, m_input.adTitle,
+                                                              m_input.ctaText, m_input.ctaUrl),
+                                 articles);
 
     const QString pagePath = m_dir.filePath(QStringLiteral("preview.html"));
     QFile pageFile(pagePath);
-    if (!pageFile.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || pageFile.write(page.toUtf8()) < 0 || !pageFile.flush())
+    if (!pageFile.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        pageFile.write(page.toUtf8()) < 0 || !pageFile.flush())
         return fail(QStringLiteral("The preview page could not be written:\n%1\n\n%2")
                         .arg(pagePath, pageFile.errorString()));
     pageFile.close();
@@ -277,8 +277,8 @@ void PagePreviewView::refresh()
         m_picture->setText(m_preview->problem());
     } else if (!image.isNull()) {
         const QSize room = m_picture->contentsRect().size();
-        m_picture->setPixmap(QPixmap::fromImage(
-            image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        m_picture->setPixmap(
+            QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     } else {
         m_picture->setPixmap({});
         m_picture->setText({});

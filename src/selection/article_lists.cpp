@@ -105,9 +105,7 @@ QStringList SelectedArticleList::articlesFromUrls(const QList<QUrl> &urls)
 QString SelectedArticleList::dragToken() const
 {
     // Rows mean something only to the list they came from, in this process.
-    return QStringLiteral("%1:%2")
-        .arg(QCoreApplication::applicationPid())
-        .arg(quintptr(this));
+    return QStringLiteral("%1:%2").arg(QCoreApplication::applicationPid()).arg(quintptr(this));
 }
 
 QStringList SelectedArticleList::mimeTypes() const
@@ -226,8 +224,8 @@ void SelectedArticleList::dropEvent(QDropEvent *event)
 
 void SelectedArticleList::keyPressEvent(QKeyEvent *event)
 {
-    if (event->modifiers() == Qt::AltModifier
-        && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+    if (event->modifiers() == Qt::AltModifier &&
+        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
         moveCurrent(event->key() == Qt::Key_Up ? -1 : 1);
         event->accept();
         return;

@@ -6,15 +6,15 @@
 #include "test_app_folder.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 

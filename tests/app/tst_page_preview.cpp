@@ -41,8 +41,10 @@ void PagePreviewTest::unavailable_saysWhyInPlace_data()
                                   << "bin/wkhtmltopdf";
     QTest::newRow("no template") << int(TestAppFolder::Bin | TestAppFolder::Converter) << ""
                                  << "bin/template.html";
-    QTest::newRow("article gone") << all << "articles/gone.txt" << "articles/gone.txt";
-    QTest::newRow("article is a folder") << all << "articles" << "articles";
+    QTest::newRow("article gone") << all << "articles/gone.txt"
+                                  << "articles/gone.txt";
+    QTest::newRow("article is a folder") << all << "articles"
+                                         << "articles";
 }
 
 void PagePreviewTest::unavailable_saysWhyInPlace()
@@ -94,8 +96,8 @@ void PagePreviewTest::render_showsTheAdAndTheRunsFirstPage()
     preview.setDelay(0ms);
     preview.setActive(true);
     PreviewInput input{QStringLiteral("Quarterly Garden Offer"), QStringLiteral("Grab it"),
-                       QStringLiteral("https://example.com/offer"),
-                       articles.mid(0, articleCount), singleRun};
+                       QStringLiteral("https://example.com/offer"), articles.mid(0, articleCount),
+                       singleRun};
     preview.request(input);
     QTRY_COMPARE_WITH_TIMEOUT(preview.state(), PagePreview::State::Ready, kRenderTimeout);
     QVERIFY(!preview.image().isNull());
@@ -117,8 +119,7 @@ void PagePreviewTest::newerRequest_supersedesTheRunningOne()
     preview.setDelay(0ms);
     preview.setActive(true);
     QList<PagePreview::State> states;
-    connect(&preview, &PagePreview::stateChanged, this,
-            [&] { states << preview.state(); });
+    connect(&preview, &PagePreview::stateChanged, this, [&] { states << preview.state(); });
     PreviewInput input;
     input.adTitle = QStringLiteral("Obsolete Heading");
     preview.request(input);
@@ -158,7 +159,9 @@ void PagePreviewTest::largeArticle_startDecodedAsTheWholeFile()
     // Far past what is read, made of two-byte characters, so a cut inside one is likely; the
     // start must still read as UTF-8, not as single-byte text.
     TestAppFolder app;
-    QByteArray bytes = "D\xC3\xA9" "but d\xE2\x80\x99" "article ";
+    QByteArray bytes = "D\xC3\xA9"
+                       "but d\xE2\x80\x99"
+                       "article ";
     for (int i = 0; i < 60000; ++i)
         bytes += "\xC3\xA9";
     const QString article = writeArticle(app, QStringLiteral("big.txt"), bytes);
@@ -171,7 +174,9 @@ void PagePreviewTest::largeArticle_startDecodedAsTheWholeFile()
     preview.request(input);
     QTRY_COMPARE_WITH_TIMEOUT(preview.state(), PagePreview::State::Ready, kRenderTimeout);
     const QString text = pdfText(preview.pdfPath());
-    QVERIFY2(text.contains(QString::fromUtf8("D\xC3\xA9" "but d\xE2\x80\x99" "article")),
+    QVERIFY2(text.contains(QString::fromUtf8("D\xC3\xA9"
+                                             "but d\xE2\x80\x99"
+                                             "article")),
              qPrintable(text.left(200)));
 }
 

@@ -319,18 +319,21 @@ void FrmRcTest::close_asksOnlyWhenTextWasNeverSaved_data()
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("closes");
     using A = Platform::Answer;
-    QTest::newRow("nothing generated, Escape") << "escape" << "" << QList<A>{} << false << true;
-    QTest::newRow("generated, Escape, No") << "escape" << "generate" << QList<A>{A::No} << true
-                                           << false;
-    QTest::newRow("generated, Escape, Yes") << "escape" << "generate" << QList<A>{A::Yes} << true
-                                            << true;
-    QTest::newRow("generated, Close, No") << "button" << "generate" << QList<A>{A::No} << true
-                                          << false;
-    QTest::newRow("generated, title bar, No") << "close" << "generate" << QList<A>{A::No} << true
-                                              << false;
-    QTest::newRow("saved, Escape") << "escape" << "save" << QList<A>{} << false << true;
+    QTest::newRow("nothing generated, Escape") << "escape"
+                                               << "" << QList<A>{} << false << true;
+    QTest::newRow("generated, Escape, No") << "escape"
+                                           << "generate" << QList<A>{A::No} << true << false;
+    QTest::newRow("generated, Escape, Yes") << "escape"
+                                            << "generate" << QList<A>{A::Yes} << true << true;
+    QTest::newRow("generated, Close, No") << "button"
+                                          << "generate" << QList<A>{A::No} << true << false;
+    QTest::newRow("generated, title bar, No") << "close"
+                                              << "generate" << QList<A>{A::No} << true << false;
+    QTest::newRow("saved, Escape") << "escape"
+                                   << "save" << QList<A>{} << false << true;
     QTest::newRow("edited after saving, Close, No")
-        << "button" << "edit after save" << QList<A>{A::No} << true << false;
+        << "button"
+        << "edit after save" << QList<A>{A::No} << true << false;
 }
 
 void FrmRcTest::close_asksOnlyWhenTextWasNeverSaved()
