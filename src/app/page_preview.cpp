@@ -64,7 +64,12 @@ PagePreview::PagePreview(const QString &appFolder, QObject *parent)
     connect(m_delay, &QTimer::timeout, this, &PagePreview::startRender);
 }
 
-PagePreview::~PagePreview() = default;
+PagePreview::~PagePreview()
+{
+    // Its converter is ended as it goes; that end must not start another render.
+    if (m_launcher)
+        m_launcher->disconnect(this);
+}
 
 void PagePreview::setDelay(std::chrono::milliseconds delay)
 {
@@ -79,6 +84,9 @@ QString PagePreview::pdfPath() const
 void PagePreview::setActive(bool active)
 {
     m_active = active;
+    // Coming back to a preview that could not be made tries again: the user may have fixed it.
+    if (active && m_state == State::Unavailable)
+        m_stale = true;
     if (!active)
         m_delay->stop();
     else if (m_stale && !m_runningId)
