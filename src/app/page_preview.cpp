@@ -17,8 +17,9 @@
 
 namespace {
 
-// Far more text than a first page holds; larger articles are not read to the end.
-constexpr qint64 kArticleBytes = 64 * 1024;
+// Several times what a first page holds; larger articles are not read to the end, and the
+// converter is not kept busy with pages nobody sees.
+constexpr qint64 kArticleBytes = 16 * 1024;
 constexpr double kRenderDpi = 110;
 constexpr std::chrono::seconds kConversionTimeout{60};
 
@@ -30,10 +31,11 @@ const QString kSampleArticle = QStringLiteral(
     "The ad above always comes first, with its title, the button text and the address the "
     "button leads to.");
 
-// The start of an article, decoded as the runs decode it. Never opens what is not a regular
-// file: a pipe would block the window.
-bool readArticleStart(const QString &path, qint64 maxBytes, QString &text)
+// The start of an article, at most budget bytes of it (taken off the budget), decoded as the
+// runs decode it. Never opens what is not a regular file: a pipe would block the window.
+bool readArticleStart(const QString &path, qint64 &budget, QString &text)
 {
+    const qint64 maxBytes = budget;
     if (!QFileInfo(path).isFile())
         return false;
     QFile file(path);
@@ -50,6 +52,7 @@ bool readArticleStart(const QString &path, qint64 maxBytes, QString &text)
         if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
             bytes.truncate(bytes.size() & ~qsizetype(1));
     }
+    budget -= bytes.size();
     text = textcodec::decode(bytes);
     return true;
 }
@@ -173,7 +176,6 @@ QString PagePreview::articlePart(QString &problem) const
                           .arg(article);
             return {};
         }
-        budget -= text.size();
         html << pagebuilder::articleToHtml(text);
     }
     return m_input.singleRun ? pagebuilder::singleRunArticlePart(html) : html.first();
