@@ -98,7 +98,6 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     Dir1 = new FolderList(page);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Folders"));
-    twips::place(Dir1, kColumnLeft, 1110, kColumnWidth, 1500);
     heading->setBuddy(Dir1);
 
     File1 = new ArticleFileList(page);

@@ -168,7 +168,9 @@ void PagePreviewTest::largeArticle_startDecodedAsTheWholeFile()
 {
     QFETCH(QByteArray, padding);
     TestAppFolder app;
-    QByteArray bytes = padding + "D\xC3\xA9" "but d\xE2\x80\x99" "article\r\n";
+    QByteArray bytes = padding + "D\xC3\xA9"
+                                 "but d\xE2\x80\x99"
+                                 "article\r\n";
     while (bytes.size() < 1024 * 1024)
         bytes += QByteArray("\xC3\xA9").repeated(40) + "\r\n";
     const QString article = writeArticle(app, QStringLiteral("big.txt"), bytes);
@@ -181,7 +183,9 @@ void PagePreviewTest::largeArticle_startDecodedAsTheWholeFile()
     preview.request(input);
     QTRY_COMPARE_WITH_TIMEOUT(preview.state(), PagePreview::State::Ready, kRenderTimeout);
     const QString text = pdfText(preview.pdfPath());
-    QVERIFY2(text.contains(QString::fromUtf8("D\xC3\xA9" "but d\xE2\x80\x99" "article")),
+    QVERIFY2(text.contains(QString::fromUtf8("D\xC3\xA9"
+                                             "but d\xE2\x80\x99"
+                                             "article")),
              qPrintable(text.left(200)));
 }
 

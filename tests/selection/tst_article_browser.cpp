@@ -505,11 +505,11 @@ void ArticleBrowserTest::dragFromFileList_insertsAtTheDropPosition_data()
     QTest::addColumn<QList<int>>("fileRows"); // of A.txt, b.txt, c.TXT
     QTest::addColumn<int>("dropRow");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("two before the second") << QList<int>{2, 0} << 1
-                                           << QStringList{"x.txt", "A.txt", "c.TXT", "y.txt"};
+    QTest::newRow("two before the second")
+        << QList<int>{2, 0} << 1 << QStringList{"x.txt", "A.txt", "c.TXT", "y.txt"};
     QTest::newRow("one on top") << QList<int>{1} << 0 << QStringList{"b.txt", "x.txt", "y.txt"};
-    QTest::newRow("below the last") << QList<int>{0, 1} << 2
-                                    << QStringList{"x.txt", "y.txt", "A.txt", "b.txt"};
+    QTest::newRow("below the last")
+        << QList<int>{0, 1} << 2 << QStringList{"x.txt", "y.txt", "A.txt", "b.txt"};
 }
 
 void ArticleBrowserTest::dragFromFileList_insertsAtTheDropPosition()
