@@ -4,7 +4,7 @@
 # missing. The PDF converter is wkhtmltopdf, WeasyPrint, or both where the system has both.
 set -e
 PACKAGES="cmake g++ make qt6-base-dev libjs-jquery libjs-bootstrap4 fonts-dejavu-core
-poppler-utils xvfb xauth dpkg-dev desktop-file-utils"
+poppler-utils libpoppler-qt6-dev pkg-config xvfb xauth dpkg-dev desktop-file-utils"
 CONVERTERS="wkhtmltopdf weasyprint"
 
 # Installed by the package manager, or at least what the package provides is there (a
@@ -23,6 +23,7 @@ installed() {
     poppler-utils) command -v pdftotext ;;
     xvfb) command -v Xvfb ;;
     dpkg-dev) command -v dpkg-shlibdeps ;;
+    libpoppler-qt6-dev) pkg-config --exists poppler-qt6 ;;
     desktop-file-utils) command -v desktop-file-validate ;;
     *) command -v "$1" ;;
     esac >/dev/null 2>&1

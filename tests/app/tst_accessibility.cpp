@@ -1,3 +1,4 @@
+#include "article_browser.h"
 #include "frm_mass.h"
 #include "frm_rc.h"
 #include "recording_platform.h"
@@ -6,11 +7,15 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Every control a person uses must be findable by what a person sees: its caption as
@@ -21,6 +26,10 @@ class AccessibilityTest : public QObject
 private slots:
     void mainWindow_everyControlIsNamed();
     void generatorWindow_everyControlIsNamed();
+    void pageButtons_arePushButtonsThatCanBePressed_data();
+    void pageButtons_arePushButtonsThatCanBePressed();
+    void filesFound_nameHoldsTheCount();
+    void progressAndPreview_areNamed();
 
 private:
     static QStringList unnamedControls(const QWidget *window);
@@ -82,6 +91,79 @@ void AccessibilityTest::generatorWindow_everyControlIsNamed()
     NoFolder folder;
     frmRC window(app.path(), &platform, &folder);
     QCOMPARE(unnamedControls(&window), QStringList());
+}
+
+void AccessibilityTest::pageButtons_arePushButtonsThatCanBePressed_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("PDF Content") << 0 << "PDF Content";
+    QTest::newRow("Monetization") << 1 << "Monetization";
+    QTest::newRow("Create!") << 2 << "Create!";
+}
+
+void AccessibilityTest::pageButtons_arePushButtonsThatCanBePressed()
+{
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    TestAppFolder app;
+    RecordingPlatform platform;
+    frmMass window(app.path(), &platform);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Another page first, so that pressing this one has something to do.
+    window.ShowPage(index == 0 ? 2 : 0);
+
+    auto *button = window.findChild<tFrame *>(QStringLiteral("tButton_%1").arg(index));
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::Button);
+    QCOMPARE(accessible->text(QAccessible::Name), caption);
+    QAccessibleActionInterface *actions = accessible->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    auto *page = window.findChild<QGroupBox *>(QStringLiteral("frPage_%1").arg(index));
+    QVERIFY(!page->isHidden());
+    QVERIFY(accessible->state().disabled); // the page on show
+}
+
+void AccessibilityTest::filesFound_nameHoldsTheCount()
+{
+    QTemporaryDir folder;
+    for (const char *name : {"a.txt", "b.txt", "c.txt", "notes.md"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    TestAppFolder app;
+    RecordingPlatform platform;
+    frmMass window(app.path(), &platform);
+    window.articleBrowser()->setFolder(folder.path());
+    auto *found = window.findChild<QLabel *>("lblFilesFound");
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(found);
+    QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Files Found: 3"));
+
+    QVERIFY(QFile::remove(folder.filePath(QStringLiteral("a.txt"))));
+    window.articleBrowser()->setFolder(QDir::tempPath());
+    window.articleBrowser()->setFolder(folder.path());
+    QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Files Found: 2"));
+}
+
+void AccessibilityTest::progressAndPreview_areNamed()
+{
+    TestAppFolder app;
+    RecordingPlatform platform;
+    frmMass window(app.path(), &platform);
+    for (const char *name : {"pbProgress", "picPreview"}) {
+        QAccessibleInterface *accessible =
+            QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(name));
+        QVERIFY2(accessible, name);
+        QVERIFY2(!accessible->text(QAccessible::Name).trimmed().isEmpty(), name);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.findChild<QWidget *>("picPreview"))
+                 ->text(QAccessible::Name),
+             QStringLiteral("Preview of the first page"));
 }
 
 QTEST_MAIN(AccessibilityTest)

@@ -1,5 +1,7 @@
+#include "article_browser.h"
 #include "build_info.h"
 #include "frm_mass.h"
+#include "page_preview.h"
 #include "recording_platform.h"
 #include "t_frame.h"
 #include "test_app_folder.h"
@@ -10,8 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 class FrmMassTest : public QObject
 {
@@ -27,6 +33,11 @@ private slots:
     void resize_computesTwipsAndSkipsNegativeSizes();
     void resize_followsTheRealWindow();
     void pleaseWait_blinksWhileTimerRuns();
+    void preview_followsTypingAfterThePause();
+    void minimumSize_keepsEveryControlInside_data();
+    void minimumSize_keepsEveryControlInside();
+    void growing_makesTheListsTaller();
+    void reorder_singleRunTakesTheShownOrder();
 
 private:
     RecordingPlatform platform;
@@ -214,6 +225,155 @@ void FrmMassTest::pleaseWait_blinksWhileTimerRuns()
     const bool frozen = label->isHidden();
     QTest::qWait(700);
     QCOMPARE(label->isHidden(), frozen);
+}
+
+namespace {
+
+// Names of the controls of the page on show that lie (partly) outside the window.
+QStringList controlsOutside(const frmMass &w)
+{
+    QStringList outside;
+    for (const QWidget *child : w.findChildren<QWidget *>()) {
+        if (child->objectName().isEmpty() || child->objectName().startsWith(u"qt_") ||
+            !child->isVisibleTo(&w))
+            continue;
+        const QRect inWindow(child->mapTo(&w, QPoint(0, 0)), child->size());
+        if (!w.rect().contains(inWindow))
+            outside << child->objectName();
+    }
+    return outside;
+}
+
+QStringList directoryEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+void FrmMassTest::preview_followsTypingAfterThePause()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *view = w.findChild<PagePreviewView *>();
+    PagePreview *preview = view->preview();
+    QTest::qWait(700);
+    // Nobody looks at it on the first page: nothing is made.
+    QCOMPARE(preview->state(), PagePreview::State::Waiting);
+    const QStringList binBefore = directoryEntries(app.file(QStringLiteral("bin")));
+    const QStringList outputBefore = directoryEntries(app.file(QStringLiteral("bin/output")));
+
+    w.ShowPage(1);
+    QTRY_COMPARE_WITH_TIMEOUT(preview->state(), PagePreview::State::Ready, 60000);
+    const QImage before = preview->image();
+    QVERIFY(!view->findChild<QLabel *>("picPreview")->pixmap().isNull());
+
+    QTest::keyClicks(w.findChild<QLineEdit *>("txtAdTitle"), QStringLiteral("Harvest Sale"));
+    QVERIFY(preview->isBusy()); // typing never waits for the converter
+    QCOMPARE(view->findChild<QLabel *>("lblPreviewStatus")->text(),
+             QStringLiteral("Updating the preview ..."));
+    QTRY_COMPARE_WITH_TIMEOUT(preview->state(), PagePreview::State::Ready, 60000);
+    QVERIFY(preview->image() != before);
+    QVERIFY(pdfText(preview->pdfPath()).contains(QStringLiteral("Harvest Sale")));
+    QVERIFY(view->findChild<QLabel *>("lblPreviewStatus")->text().isEmpty());
+
+    QCOMPARE(directoryEntries(app.file(QStringLiteral("bin"))), binBefore);
+    QCOMPARE(directoryEntries(app.file(QStringLiteral("bin/output"))), outputBefore);
+}
+
+void FrmMassTest::minimumSize_keepsEveryControlInside_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("PDF Content") << 0 << 0;
+    QTest::newRow("Monetization") << 1 << 0;
+    QTest::newRow("Create, one PDF") << 2 << 0;
+    QTest::newRow("Create, keyword names") << 2 << 1;
+}
+
+void FrmMassTest::minimumSize_keepsEveryControlInside()
+{
+    QFETCH(int, page);
+    QFETCH(int, mode);
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.findChild<QRadioButton *>(QStringLiteral("optCreationMode_%1").arg(mode))->click();
+    w.ShowPage(page);
+    w.resize(760, 500);
+    QTRY_COMPARE(w.size(), w.minimumSize());
+    QVERIFY(w.minimumWidth() > 760 && w.minimumHeight() > 500);
+    QCOMPARE(controlsOutside(w).join(u' '), QString());
+    if (page == 2) {
+        for (const char *name : {"cmdCreate", "cmdOutput"})
+            QVERIFY(w.findChild<QPushButton *>(name)->isVisibleTo(&w));
+    }
+}
+
+void FrmMassTest::growing_makesTheListsTaller()
+{
+    TestAppFolder app;
+    frmMass w(app.path(), &platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QStringList lists = {"Dir1",
+                               "File1",
+                               "lstSelectedArticles",
+                               "txtPDFKeywords",
+                               "lstKeywordCombinations",
+                               "txtFinalList",
+                               "PagePreview"};
+    const auto heights = [&] {
+        QList<int> result;
+        for (const QString &name : lists)
+            result << w.findChild<QWidget *>(name)->height();
+        return result;
+    };
+    const QList<int> small = heights();
+    w.resize(1580, 980);
+    QTRY_COMPARE(w.size(), QSize(1580, 980));
+    const QList<int> large = heights();
+    for (int i = 0; i < lists.size(); ++i)
+        QVERIFY2(large[i] > small[i] + 100, qPrintable(lists[i]));
+    w.findChild<QRadioButton *>("optCreationMode_1")->click();
+    for (int page : {0, 1, 2}) {
+        w.ShowPage(page);
+        QCOMPARE(controlsOutside(w), QStringList());
+    }
+}
+
+void FrmMassTest::reorder_singleRunTakesTheShownOrder()
+{
+    TestAppFolder app;
+    const QString first = app.writeFile(QStringLiteral("articles/first.txt"), "Alphorn melody.");
+    const QString second = app.writeFile(QStringLiteral("articles/second.txt"), "Bagpipe tune.");
+    frmMass w(app.path(), &platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *selected = w.findChild<QListWidget *>("lstSelectedArticles");
+    selected->addItems({QDir::toNativeSeparators(first), QDir::toNativeSeparators(second)});
+    selected->setCurrentRow(1);
+    selected->setFocus();
+    QTest::keyClick(selected, Qt::Key_Up, Qt::AltModifier);
+    QTest::keyClick(selected, Qt::Key_Up, Qt::AltModifier); // already on top: stays
+    QCOMPARE(w.articleBrowser()->selectedArticles(),
+             (QStringList{QDir::toNativeSeparators(second), QDir::toNativeSeparators(first)}));
+    QCOMPARE(selected->currentRow(), 0);
+
+    w.findChild<QLineEdit *>("txtAdTitle")->setText(QStringLiteral("Music Offer"));
+    w.findChild<QLineEdit *>("txtCTAText")->setText(QStringLiteral("Listen"));
+    w.findChild<QLineEdit *>("txtCTAURL")->setText(QStringLiteral("https://example.com"));
+    w.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("ordered"));
+    w.cmdCreate_Click();
+    const QString pdf = app.file(QStringLiteral("bin/output/ordered.pdf"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning() && QFileInfo::exists(pdf), 120000);
+    const QString text = pdfText(pdf);
+    QVERIFY2(text.contains(QStringLiteral("Bagpipe")) && text.contains(QStringLiteral("Alphorn")),
+             qPrintable(text));
+    QVERIFY(text.indexOf(QStringLiteral("Bagpipe")) < text.indexOf(QStringLiteral("Alphorn")));
 }
 
 QTEST_MAIN(FrmMassTest)

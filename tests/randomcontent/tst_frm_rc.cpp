@@ -66,6 +66,8 @@ private slots:
     void caption_alternatesWhileTimerTicks();
     void closeDuringRun_stopsTheRun_data();
     void closeDuringRun_stopsTheRun();
+    void close_asksOnlyWhenTextWasNeverSaved_data();
+    void close_asksOnlyWhenTextWasNeverSaved();
     void save_missingInfoInOrder();
     void save_refusesUnsafeNames_data();
     void save_refusesUnsafeNames();
@@ -307,6 +309,70 @@ void FrmRcTest::closeDuringRun_stopsTheRun()
     QVERIFY(closedDuringRun);
     QVERIFY(w->generatedText().isEmpty());
     QVERIFY(idle());
+}
+
+void FrmRcTest::close_asksOnlyWhenTextWasNeverSaved_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("before"); // what happened to the text first
+    QTest::addColumn<QList<Platform::Answer>>("answers");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closes");
+    using A = Platform::Answer;
+    QTest::newRow("nothing generated, Escape") << "escape"
+                                               << "" << QList<A>{} << false << true;
+    QTest::newRow("generated, Escape, No") << "escape"
+                                           << "generate" << QList<A>{A::No} << true << false;
+    QTest::newRow("generated, Escape, Yes") << "escape"
+                                            << "generate" << QList<A>{A::Yes} << true << true;
+    QTest::newRow("generated, Close, No") << "button"
+                                          << "generate" << QList<A>{A::No} << true << false;
+    QTest::newRow("generated, title bar, No") << "close"
+                                              << "generate" << QList<A>{A::No} << true << false;
+    QTest::newRow("saved, Escape") << "escape"
+                                   << "save" << QList<A>{} << false << true;
+    QTest::newRow("edited after saving, Close, No")
+        << "button"
+        << "edit after save" << QList<A>{A::No} << true << false;
+}
+
+void FrmRcTest::close_asksOnlyWhenTextWasNeverSaved()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, before);
+    QFETCH(QList<Platform::Answer>, answers);
+    QFETCH(bool, asked);
+    QFETCH(bool, closes);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    auto *box = child<QPlainTextEdit>("RichTextBox1");
+    if (!before.isEmpty())
+        generate(QStringLiteral("1"));
+    if (before.contains(u"save")) {
+        child<QLineEdit>("txtFilename")->setText(QStringLiteral("kept"));
+        child("cmdSave")->click();
+    }
+    if (before.contains(u"edit"))
+        box->appendPlainText(QStringLiteral("one more line"));
+    const QString text = box->toPlainText();
+    platform.messages.clear();
+    for (Platform::Answer answer : answers)
+        platform.answers.enqueue(answer);
+
+    if (how == u"escape")
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+    else if (how == u"button")
+        child("cmdClose")->click();
+    else
+        w->close();
+
+    QCOMPARE(platform.messages.size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(platform.messages[0].title, QStringLiteral("Please Confirm"));
+        QCOMPARE(platform.messages[0].buttons, Platform::Buttons::YesNo);
+    }
+    QCOMPARE(w->isVisible(), !closes);
+    QCOMPARE(box->toPlainText(), text); // a window that stays keeps every word
 }
 
 void FrmRcTest::save_missingInfoInOrder()

@@ -1,5 +1,6 @@
 #include "article_browser.h"
 #include "article_reader.h"
+#include "article_lists.h"
 #include "folder_list.h"
 #include "frm_mass.h"
 #include "recording_platform.h"
@@ -96,6 +97,11 @@ private slots:
     void optionsMenu_itemsOpenFolderAndRandomContent();
     void drop_addsTxtFilesOnly();
     void fileList_showsEveryTxtEntry_keepsRealNamesForTheRun();
+    void dragFromFileList_insertsAtTheDropPosition_data();
+    void dragFromFileList_insertsAtTheDropPosition();
+    void dragInsideSelectedList_movesToTheDropPosition_data();
+    void dragInsideSelectedList_movesToTheDropPosition();
+    void altUpDown_moveTheCurrentArticle();
 
 private:
     // The window on a folder; the parts of page 0 the tests drive.
@@ -513,6 +519,137 @@ void ArticleBrowserTest::fileList_showsEveryTxtEntry_keepsRealNamesForTheRun()
     QCoreApplication::sendEvent(target, &drop);
     QCOMPARE(win.browser->selectedArticles(), QStringList{latin1});
 #endif
+}
+
+namespace {
+
+// Where in the selected list a drop lands: above item `row`, or below the last one.
+QPoint dropPoint(const QListWidget *list, int row)
+{
+    if (row >= list->count()) {
+        const QRect last = list->visualItemRect(list->item(list->count() - 1));
+        return QPoint(last.center().x(), last.bottom() + 10);
+    }
+    const QRect item = list->visualItemRect(list->item(row));
+    return QPoint(item.center().x(), item.top() + 1);
+}
+
+// A drag from the file manager's point of view: enter, move, drop at one point.
+bool dragAndDrop(QListWidget *target, QMimeData *mime, const QPoint &at)
+{
+    QWidget *viewport = target->viewport();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(viewport, &move);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(viewport, &drop);
+    return drop.isAccepted();
+}
+
+// What dragging the rows of a list would carry.
+std::unique_ptr<QMimeData> dragged(const QListWidget *list, const QList<int> &rows)
+{
+    QModelIndexList indexes;
+    for (int row : rows)
+        indexes << list->model()->index(row, 0);
+    return std::unique_ptr<QMimeData>(list->model()->mimeData(indexes));
+}
+
+} // namespace
+
+void ArticleBrowserTest::dragFromFileList_insertsAtTheDropPosition_data()
+{
+    QTest::addColumn<QList<int>>("fileRows"); // of A.txt, b.txt, c.TXT
+    QTest::addColumn<int>("dropRow");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("two before the second")
+        << QList<int>{2, 0} << 1 << QStringList{"x.txt", "A.txt", "c.TXT", "y.txt"};
+    QTest::newRow("one on top") << QList<int>{1} << 0 << QStringList{"b.txt", "x.txt", "y.txt"};
+    QTest::newRow("below the last")
+        << QList<int>{0, 1} << 2 << QStringList{"x.txt", "y.txt", "A.txt", "b.txt"};
+}
+
+void ArticleBrowserTest::dragFromFileList_insertsAtTheDropPosition()
+{
+    QFETCH(QList<int>, fileRows);
+    QFETCH(int, dropRow);
+    QFETCH(QStringList, expected);
+    ArticleTree tree;
+    Window win(platform.get(), tree.path());
+    win.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
+    for (const char *name : {"x.txt", "y.txt"})
+        win.selected->addItem(tree.item(QString::fromLatin1(name)));
+
+    std::unique_ptr<QMimeData> mime = dragged(win.files, fileRows);
+    QVERIFY(dragAndDrop(win.selected, mime.get(), dropPoint(win.selected, dropRow)));
+    QStringList paths;
+    for (const QString &name : expected)
+        paths << tree.item(name);
+    QCOMPARE(win.browser->selectedArticles(), paths);
+    // The file list keeps every file: dragging copies.
+    QCOMPARE(win.files->count(), 3);
+}
+
+void ArticleBrowserTest::dragInsideSelectedList_movesToTheDropPosition_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("dropRow");
+    QTest::addColumn<QString>("expected"); // of the list "abcd"
+    QTest::newRow("last to second") << 3 << 1 << "adbc";
+    QTest::newRow("first to third") << 0 << 3 << "bcad";
+    QTest::newRow("second below the last") << 1 << 4 << "acdb";
+    QTest::newRow("onto its own place") << 2 << 2 << "abcd";
+}
+
+void ArticleBrowserTest::dragInsideSelectedList_movesToTheDropPosition()
+{
+    QFETCH(int, from);
+    QFETCH(int, dropRow);
+    QFETCH(QString, expected);
+    Window win(platform.get());
+    win.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
+    for (QChar c : QStringLiteral("abcd"))
+        win.selected->addItem(QString(c));
+
+    std::unique_ptr<QMimeData> mime = dragged(win.selected, {from});
+    dragAndDrop(win.selected, mime.get(), dropPoint(win.selected, dropRow));
+    QCOMPARE(win.browser->selectedArticles().join(QString()), expected);
+    QCOMPARE(win.selected->currentItem()->text(), QString(QStringLiteral("abcd").at(from)));
+
+    // Rows dragged from another list mean nothing here.
+    SelectedArticleList other;
+    other.addItems({QStringLiteral("p"), QStringLiteral("q")});
+    std::unique_ptr<QMimeData> foreign = dragged(&other, {1});
+    QVERIFY(!dragAndDrop(win.selected, foreign.get(), dropPoint(win.selected, 0)));
+    QCOMPARE(win.browser->selectedArticles().join(QString()), expected);
+}
+
+void ArticleBrowserTest::altUpDown_moveTheCurrentArticle()
+{
+    Window win(platform.get());
+    win.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
+    for (QChar c : QStringLiteral("abc"))
+        win.selected->addItem(QString(c));
+    win.selected->setCurrentRow(0);
+    win.selected->setFocus();
+    const auto order = [&] { return win.browser->selectedArticles().join(QString()); };
+
+    QTest::keyClick(win.selected, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(order(), QStringLiteral("bac"));
+    QTest::keyClick(win.selected, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(win.selected, Qt::Key_Down, Qt::AltModifier); // at the end: stays
+    QCOMPARE(order(), QStringLiteral("bca"));
+    QCOMPARE(win.selected->currentRow(), 2);
+    QTest::keyClick(win.selected, Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(order(), QStringLiteral("bac"));
+    // Without Alt the arrows only move the cursor.
+    QTest::keyClick(win.selected, Qt::Key_Up);
+    QCOMPARE(order(), QStringLiteral("bac"));
+    QCOMPARE(win.selected->currentRow(), 0);
 }
 
 QTEST_MAIN(ArticleBrowserTest)

@@ -1,6 +1,7 @@
 #include "frm_mass.h"
 
 #include "article_browser.h"
+#include "article_lists.h"
 #include "build_info.h"
 #include "create_checks.h"
 #include "frm_rc.h"
@@ -8,6 +9,7 @@
 #include "mod_general.h"
 #include "output_names.h"
 #include "page_builder.h"
+#include "page_preview.h"
 #include "paths.h"
 #include "t_frame.h"
 #include "twips.h"
@@ -25,6 +27,9 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Product texts shown in the title and header.
@@ -35,6 +40,20 @@ const QString kByLine = QStringLiteral("by paperwake.app");
 
 constexpr float kClientWidth = 17220;
 constexpr float kClientHeight = 9720;
+
+// Designed space the page area needs: the selected-article frame of page 0 reaches lowest.
+constexpr float kPageContentHeight = 6690;
+// The page preview sits right of the ad fields of page 1 and takes the rest of the page.
+constexpr float kPreviewLeft = 11000;
+constexpr float kPreviewMinimumWidth = 3000;
+constexpr float kPageMargin = 300;
+const QString kSingleHeadline =
+    QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:");
+const QString kBulkHeadline =
+    QStringLiteral("The Software Will Create 1 PDF For Each One of these Articles:");
+
+// Designed top of the Create and Open Output Folder buttons in page 2.
+constexpr float kCreateButtonsTop = 5950;
 
 const QString kSep = QDir::separator();
 
@@ -73,6 +92,29 @@ void MainLayout::resizeTo(float W, float H)
     frFilename[1].left = W / 2 - frFilename[1].width / 2;
 }
 
+float MainLayout::minimumWidth(float selectedListWidth)
+{
+    const MainLayout d = designed();
+    // Steps 1 and 11: page width W - 800, the frame centred on W / 2 inside it.
+    const float filenames = d.frFilename[1].width + 1600;
+    const float preview = kPreviewLeft + kPreviewMinimumWidth + kPageMargin + 800;
+    // Steps 1, 7 and 8: the selected list is W - 800 - its frame's left - 500 - its left - 500.
+    const float selected = selectedListWidth + 800 + d.frSinglePDFCreation.left + 500 +
+                           d.lstSelectedArticles.left + 500;
+    return std::max({filenames, preview, selected});
+}
+
+float MainLayout::minimumHeight()
+{
+    // Step 2: the page is H - its top - 1700 high.
+    return designed().frPage[0].top + kPageContentHeight + 1700;
+}
+
+float MainLayout::extraHeight() const
+{
+    return std::max(0.0f, frPage[0].height - kPageContentHeight);
+}
+
 frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     : QWidget(parent),
       m_appFolder(QDir::toNativeSeparators(appFolder)),
@@ -100,6 +142,14 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
     buildCreatePage();
     buildModeOptions();
     buildSelectionAndNaming();
+
+    // The headline over the selected list is as wide as the list and must be readable.
+    const QFontMetrics metrics(lblPDFContentHeadline->font());
+    const int headline = std::max(metrics.horizontalAdvance(kSingleHeadline),
+                                  metrics.horizontalAdvance(kBulkHeadline));
+    setMinimumSize(int(std::ceil(MainLayout::minimumWidth(twips::fromPixels(headline + 8)) /
+                                 twips::kPerPixel)),
+                   int(std::ceil(MainLayout::minimumHeight() / twips::kPerPixel)));
 
     m_run = new ProductionRun(this);
     connect(m_run, &ProductionRun::preparingPage, this, &frmMass::onPreparingPage);
@@ -188,7 +238,7 @@ void frmMass::buildPages()
 
     frSinglePDFCreation = new QGroupBox(QStringLiteral("Single PDF Creation"), frPage[0]);
     frSinglePDFCreation->setObjectName(QStringLiteral("frSinglePDFCreation"));
-    lstSelectedArticles = new QListWidget(frSinglePDFCreation);
+    lstSelectedArticles = new SelectedArticleList(frSinglePDFCreation);
     lstSelectedArticles->setObjectName(QStringLiteral("lstSelectedArticles"));
 
     static const std::array<QString, 2> filenameCaptions = {QStringLiteral(" Filename  "),
@@ -213,6 +263,14 @@ void frmMass::buildSelectionAndNaming()
 
     m_keywordNames = new KeywordNames(frFilename[1], m_platform, this);
     m_keywordNames->setArticleCount([this] { return m_articleBrowser->fileCount(); });
+
+    // The preview shows the first article and the mode's page.
+    QAbstractItemModel *selected = lstSelectedArticles->model();
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(selected, signal, this, &frmMass::requestPreview);
+    connect(selected, &QAbstractItemModel::rowsMoved, this, &frmMass::requestPreview);
+    connect(selected, &QAbstractItemModel::modelReset, this, &frmMass::requestPreview);
+    connect(optCreationMode[0], &QRadioButton::toggled, this, &frmMass::requestPreview);
 }
 
 namespace {
@@ -284,6 +342,22 @@ void frmMass::buildAdPage()
     example->setFrameShape(QFrame::StyledPanel);
     exampleCaption->setBuddy(example);
     twips::place(example, 600, 4100, 5400, 2100);
+
+    m_preview = new PagePreviewView(m_appFolder, page);
+    m_preview->setObjectName(QStringLiteral("PagePreview"));
+    for (QLineEdit *field : {txtAdTitle, txtCTAText, txtCTAURL})
+        connect(field, &QLineEdit::textChanged, this, &frmMass::requestPreview);
+}
+
+void frmMass::requestPreview()
+{
+    PreviewInput input;
+    input.adTitle = txtAdTitle->text();
+    input.ctaText = txtCTAText->text();
+    input.ctaUrl = txtCTAURL->text();
+    input.articles = m_articleBrowser->selectedArticles();
+    input.singleRun = optCreationMode[0]->isChecked();
+    m_preview->preview()->request(input);
 }
 
 void frmMass::buildCreatePage()
@@ -296,10 +370,10 @@ void frmMass::buildCreatePage()
     makeLabel(QStringLiteral(".pdf"), frFilename[0], 12550, 810, 1200, 330);
 
     cmdCreate = makeButton(QStringLiteral("cmdCreate"), QStringLiteral("Create"), frPage[2], 6000,
-                           5950, 2400, 480);
+                           kCreateButtonsTop, 2400, 480);
     cmdCreate->setDefault(true);
     cmdOutput = makeButton(QStringLiteral("cmdOutput"), QStringLiteral("Open Output Folder"),
-                           frPage[2], 8600, 5950, 3000, 480);
+                           frPage[2], 8600, kCreateButtonsTop, 3000, 480);
     connect(cmdCreate, &QPushButton::clicked, this, &frmMass::cmdCreate_Click);
     connect(cmdOutput, &QPushButton::clicked, this, &frmMass::cmdOutput_Click);
 }
@@ -320,9 +394,7 @@ void frmMass::buildModeOptions()
     }
     optCreationMode[0]->setChecked(true);
 
-    lblPDFContentHeadline = new QLabel(
-        QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:"),
-        frSinglePDFCreation);
+    lblPDFContentHeadline = new QLabel(kSingleHeadline, frSinglePDFCreation);
     lblPDFContentHeadline->setObjectName(QStringLiteral("lblPDFContentHeadline"));
     lblPDFContentHeadline->setBuddy(lstSelectedArticles);
     twips::place(lblPDFContentHeadline, 3870, 690, 8655, 330);
@@ -333,12 +405,10 @@ void frmMass::optCreationMode_Click(int index)
     if (index == 0) {
         frFilename[0]->show();
         frFilename[1]->hide();
-        lblPDFContentHeadline->setText(
-            QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:"));
+        lblPDFContentHeadline->setText(kSingleHeadline);
         frSinglePDFCreation->setTitle(QStringLiteral("Single PDF Creation"));
     } else {
-        lblPDFContentHeadline->setText(
-            QStringLiteral("The Software Will Create 1 PDF For Each One of these Articles:"));
+        lblPDFContentHeadline->setText(kBulkHeadline);
         frSinglePDFCreation->setTitle(QStringLiteral("Bulk PDF Creation"));
         frFilename[0]->hide();
         frFilename[1]->show();
@@ -539,6 +609,7 @@ void frmMass::Form_Load()
     m_articleBrowser->UpdateFilesFound();
     applyLayout();
     ShowPage(0);
+    requestPreview();
 }
 
 QString frmMass::outputFolderFor(const QString &appFolder)
@@ -596,6 +667,31 @@ void frmMass::applyLayout()
     for (int i = 0; i < 2; ++i)
         place(frFilename[i], m_layout.frFilename[i]);
     Picture2->resize(width(), Picture2->height());
+
+    // Beyond the designed steps: the lists take up the height the pages have to spare, and
+    // what lies below them moves down with them.
+    if (!m_articleBrowser || !m_keywordNames)
+        return; // still being built
+    const float extra = m_layout.extraHeight();
+    TwipRect frame = m_layout.frSinglePDFCreation;
+    frame.height += extra;
+    place(frSinglePDFCreation, frame);
+    TwipRect selected = m_layout.lstSelectedArticles;
+    selected.height += extra;
+    place(lstSelectedArticles, selected);
+    place(lblPDFContentHeadline, {selected.left, 690, selected.width, 330});
+    TwipRect filenames = m_layout.frFilename[1];
+    filenames.height += extra;
+    place(frFilename[1], filenames);
+    m_articleBrowser->growLists(extra);
+    m_keywordNames->growLists(extra);
+    twips::place(cmdCreate, 6000, kCreateButtonsTop + extra, 2400, 480);
+    twips::place(cmdOutput, 8600, kCreateButtonsTop + extra, 3000, 480);
+
+    const TwipRect &adPage = m_layout.frPage[1];
+    twips::place(m_preview, kPreviewLeft, kPageMargin,
+                 std::max(kPreviewMinimumWidth, adPage.width - kPreviewLeft - kPageMargin),
+                 std::max(0.0f, adPage.height - 2 * kPageMargin));
 }
 
 void frmMass::tmrPleaseWait_Timer()

@@ -22,6 +22,7 @@ class QTimer;
 class tFrame;
 class ArticleBrowser;
 class KeywordNames;
+class PagePreviewView;
 
 // Designed rectangle of a control, in twips; Form_Resize works on these.
 struct TwipRect
@@ -42,6 +43,14 @@ struct MainLayout
     // Follows an outer window size W x H, in twips; a size that would go negative keeps its
     // old value while the others still follow.
     void resizeTo(float W, float H);
+
+    // The smallest window, in twips, that keeps every control of every page inside its page:
+    // the naming frames centred in page 2, the Create buttons under them, and a selected list
+    // at least selectedListWidth wide.
+    static float minimumWidth(float selectedListWidth);
+    static float minimumHeight();
+    // How much taller than its contents the page area is; the lists take it up.
+    float extraHeight() const;
 };
 
 // The main window.
@@ -99,6 +108,7 @@ private:
     void buildSelectionAndNaming();
     void Form_Load();
     void applyLayout();
+    void requestPreview();
 
     QString m_appFolder;
     Platform *m_platform;
@@ -126,6 +136,7 @@ private:
     QLineEdit *txtPDFFilename = nullptr;
     QPushButton *cmdCreate = nullptr;
     QPushButton *cmdOutput = nullptr;
+    PagePreviewView *m_preview = nullptr;
     std::array<QRadioButton *, 2> optCreationMode{};
     QLabel *lblPDFContentHeadline = nullptr;
     ArticleBrowser *m_articleBrowser = nullptr;

@@ -1,13 +1,52 @@
 #include "t_frame.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+namespace {
+
+// Screen readers and other assistive tools see a page button as a push button they can press.
+class tFrameAccessible : public QAccessibleWidget
+{
+public:
+    explicit tFrameAccessible(tFrame *frame) : QAccessibleWidget(frame, QAccessible::Button) {}
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == pressAction()) {
+            if (widget()->isEnabled())
+                emit static_cast<tFrame *>(widget())->clicked();
+            return;
+        }
+        QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("tFrame") && object && object->isWidgetType())
+        return new tFrameAccessible(static_cast<tFrame *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 tFrame::tFrame(const QIcon &icon, const QString &caption, QWidget *parent)
     : QFrame(parent), m_icon(new QLabel(this)), m_caption(new QLabel(caption, this))
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(accessibleFor);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(caption);

@@ -88,13 +88,13 @@ KeywordNames::KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent
     captionFor(QStringLiteral("Final List:"), QStringLiteral("lblFinalList"), txtFinalList, 10725,
                4080, frame);
 
-    auto *note = new QLabel(
+    lblFinalListNote = new QLabel(
         QStringLiteral("If you modify this list, please press \"Enter\" to apply the changes."),
         frame);
-    note->setObjectName(QStringLiteral("lblFinalListNote"));
-    note->setWordWrap(true);
-    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    twips::place(note, 10725, kListTop + kListHeight + 60, 4080, 540);
+    lblFinalListNote->setObjectName(QStringLiteral("lblFinalListNote"));
+    lblFinalListNote->setWordWrap(true);
+    lblFinalListNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    twips::place(lblFinalListNote, 10725, kListTop + kListHeight + 60, 4080, 540);
 
     lblKeywordsInfo = new QLabel(frame);
     lblKeywordsInfo->setObjectName(QStringLiteral("lblKeywordsInfo"));
@@ -109,6 +109,16 @@ KeywordNames::KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent
     QWidget::setTabOrder(lstKeywordCombinations, cmdCreateList);
     QWidget::setTabOrder(cmdCreateList, cmdClearList);
     QWidget::setTabOrder(cmdClearList, txtFinalList);
+}
+
+void KeywordNames::growLists(float extraHeight)
+{
+    const float height = kListHeight + extraHeight;
+    twips::place(txtPDFKeywords, 240, kListTop, 3795, height);
+    twips::place(lstKeywordCombinations, 4200, kListTop, 3795, height);
+    twips::place(txtFinalList, 10725, kListTop, 4080, height);
+    twips::place(lblFinalListNote, 10725, kListTop + height + 60, 4080, 540);
+    twips::place(lblKeywordsInfo, 240, kListTop + height + 60, 7755, 330);
 }
 
 void KeywordNames::addPatterns(const QStringList &patterns)

@@ -27,6 +27,8 @@ public:
     // Appends name patterns to the Combinations list (start-up only).
     void addPatterns(const QStringList &patterns);
     QStringList patterns() const;
+    // Makes the three lists taller by extraHeight twips; the notes under them move down.
+    void growLists(float extraHeight);
 
     // The keywords of the last Combine Keywords.
     QStringList keywords() const { return lstKeywords; }
@@ -58,5 +60,6 @@ private:
     QPushButton *cmdClearList = nullptr;
     QPlainTextEdit *txtFinalList = nullptr;
     QLabel *lblKeywordsInfo = nullptr;
+    QLabel *lblFinalListNote = nullptr;
     std::array<QRadioButton *, 2> optFilename{};
 };

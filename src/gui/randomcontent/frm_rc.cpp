@@ -290,6 +290,7 @@ void frmRC::cmdSave_Click()
             QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
         return;
     }
+    m_savedText = text;
     m_mainBrowser->refreshFiles();
     m_platform->messageBox(this, QStringLiteral("Done! You can now close this window."),
                            QStringLiteral("Done"));
@@ -300,8 +301,25 @@ void frmRC::cmdClose_Click()
     close();
 }
 
+bool frmRC::hasUnsavedText() const
+{
+    const QString text = RichTextBox1->toPlainText();
+    return !text.isEmpty() && text != m_savedText;
+}
+
 void frmRC::done(int result)
 {
+    // Escape, Close and the title bar all end here. Text nobody saved is not thrown away
+    // without asking; a run in progress has nothing to lose yet and just stops.
+    if (!m_generating && hasUnsavedText()) {
+        const Platform::Answer answer = m_platform->messageBox(
+            this,
+            QStringLiteral("The generated content has not been saved. Close the window and "
+                           "discard it?"),
+            QStringLiteral("Please Confirm"), Platform::Buttons::YesNo, Platform::Icon::Question);
+        if (answer != Platform::Answer::Yes)
+            return;
+    }
     if (m_generating)
         m_cancelled = true;
     QDialog::done(result);

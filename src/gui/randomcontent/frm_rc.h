@@ -47,8 +47,11 @@ public:
     // Busy-caption state: "", ".." or "....".
     QString Tag;
 
-    // Any way of closing the window during a run stops the run.
+    // Any way of closing the window during a run stops the run; closing with text that was
+    // never saved asks first.
     void done(int result) override;
+    // The box holds text that differs from what was last saved.
+    bool hasUnsavedText() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -66,6 +69,7 @@ private:
     tFile tFile1;
 
     QString m_text;
+    QString m_savedText; // the box's text as last saved
     bool m_generating = false;
     bool m_cancelled = false;
 

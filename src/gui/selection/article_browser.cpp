@@ -1,5 +1,6 @@
 #include "article_browser.h"
 
+#include "article_lists.h"
 #include "folder_articles.h"
 #include "folder_list.h"
 #include "local_names.h"
@@ -10,15 +11,13 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
-#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -39,48 +38,6 @@ constexpr float kColumnWidth = 4425;
 constexpr float kButtonLeft = 240;
 constexpr float kButtonWidth = 3390;
 constexpr float kButtonHeight = 450;
-
-bool isArticleName(const QString &name)
-{
-    return name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
-}
-
-// Where an item keeps the real name or path when the text shows it with replacement marks.
-constexpr int kRealNameRole = Qt::UserRole + 1;
-
-QListWidgetItem *nameItem(const QString &realName)
-{
-    const QString shown = localnames::forDisplay(realName);
-    auto *item = new QListWidgetItem(shown);
-    if (shown != realName)
-        item->setData(kRealNameRole, realName);
-    return item;
-}
-
-QString realName(const QListWidgetItem *item)
-{
-    const QVariant real = item->data(kRealNameRole);
-    return real.isValid() ? real.toString() : item->text();
-}
-
-void addNameItems(QListWidget *list, const QStringList &realNames)
-{
-    list->setUpdatesEnabled(false);
-    for (const QString &name : realNames)
-        list->addItem(nameItem(name));
-    list->setUpdatesEnabled(true);
-}
-
-// The local path a dropped address names, its bytes kept when they are no valid UTF-8.
-QString droppedPath(const QUrl &url)
-{
-#ifdef Q_OS_UNIX
-    return localnames::fromLocalBytes(
-        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
-#else
-    return url.toLocalFile();
-#endif
-}
 
 QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 {
@@ -142,33 +99,28 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     Dir1 = new FolderList(page);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Folders"));
-    twips::place(Dir1, kColumnLeft, 1110, kColumnWidth, 1500);
     heading->setBuddy(Dir1);
 
-    File1 = new QListWidget(page);
+    File1 = new ArticleFileList(page);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setAccessibleName(QStringLiteral("Articles in the folder"));
     File1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     File1->setUniformItemSizes(true);
     File1->viewport()->installEventFilter(this);
-    twips::place(File1, kColumnLeft, 2670, kColumnWidth, 1380);
 
-    QLabel *found =
+    lblFilesFoundCaption =
         makeLabel(QStringLiteral("Files Found:"), QStringLiteral("lblFilesFoundCaption"), page);
-    twips::place(found, kColumnLeft, 4155, 1170, 285);
     lblFilesFound = makeLabel(QStringLiteral("0"), QStringLiteral("lblFilesFound"), page);
-    lblFilesFound->setAccessibleName(QStringLiteral("Files Found"));
     lblFilesFound->setFont(bold);
-    twips::place(lblFilesFound, kColumnLeft + 1170, 4155, 1500, 285);
 
     cmdArticlesTools = new QPushButton(QStringLiteral("Options"), page);
     cmdArticlesTools->setObjectName(QStringLiteral("cmdArticlesTools"));
-    twips::place(cmdArticlesTools, kColumnLeft + kColumnWidth - 1320, 4110, 1320, 390);
     connect(cmdArticlesTools, &QPushButton::clicked, this, [this] { cmdArticlesTools_Click(); });
 
     auto *instructions = new QGroupBox(QStringLiteral("Instructions   "), page);
+    frInstructions = instructions;
     instructions->setObjectName(QStringLiteral("frInstructions"));
-    twips::place(instructions, kColumnLeft, 4590, kColumnWidth, 1440);
+    growLists(0);
     QLabel *text = makeLabel(
         QStringLiteral("Select a Folder with articles (.txt files). Then select the articles that "
                        "you want to use by using the buttons that you'll see on the right panel."),
@@ -176,6 +128,19 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     twips::place(text, 120, 300, kColumnWidth - 240, 1080);
+}
+
+void ArticleBrowser::growLists(float extraHeight)
+{
+    const float folders = extraHeight / 2;
+    const float files = extraHeight - folders;
+    twips::place(Dir1, kColumnLeft, 1110, kColumnWidth, 1500 + folders);
+    twips::place(File1, kColumnLeft, 2670 + folders, kColumnWidth, 1380 + files);
+    twips::place(lblFilesFoundCaption, kColumnLeft, 4155 + extraHeight, 1170, 285);
+    twips::place(lblFilesFound, kColumnLeft + 1170, 4155 + extraHeight, 1500, 285);
+    twips::place(cmdArticlesTools, kColumnLeft + kColumnWidth - 1320, 4110 + extraHeight, 1320,
+                 390);
+    twips::place(frInstructions, kColumnLeft, 4590 + extraHeight, kColumnWidth, 1440);
 }
 
 void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
@@ -196,9 +161,6 @@ void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
     if (lstSelectedArticles->accessibleName().isEmpty())
         lstSelectedArticles->setAccessibleName(QStringLiteral("Selected articles"));
     lstSelectedArticles->viewport()->installEventFilter(this);
-    // Articles dragged in from the file manager.
-    lstSelectedArticles->setAcceptDrops(true);
-    lstSelectedArticles->viewport()->setAcceptDrops(true);
 }
 
 void ArticleBrowser::buildMenu(QWidget *page)
@@ -241,7 +203,7 @@ QStringList ArticleBrowser::selectedArticles() const
     QStringList items;
     items.reserve(lstSelectedArticles->count());
     for (int i = 0; i < lstSelectedArticles->count(); ++i)
-        items.append(realName(lstSelectedArticles->item(i)));
+        items.append(articleitems::realName(lstSelectedArticles->item(i)));
     return items;
 }
 
@@ -252,8 +214,9 @@ QString ArticleBrowser::articleItem(const QString &folder, const QString &fileNa
 
 void ArticleBrowser::fillFileList()
 {
+    File1->setFolder(m_fileFolder);
     File1->clear();
-    addNameItems(File1, folderarticles::articleFileNames(m_fileFolder));
+    articleitems::addNameItems(File1, folderarticles::articleFileNames(m_fileFolder));
 }
 
 QString ArticleBrowser::driveOf(const QString &folder) const
@@ -302,6 +265,8 @@ void ArticleBrowser::Dir1_Change()
 void ArticleBrowser::UpdateFilesFound()
 {
     lblFilesFound->setText(QString::number(File1->count()));
+    // Read out with its count, not as a bare number.
+    lblFilesFound->setAccessibleName(QStringLiteral("Files Found: %1").arg(File1->count()));
 }
 
 void ArticleBrowser::File1_DblClick()
@@ -316,7 +281,7 @@ void ArticleBrowser::lstSelectedArticles_DblClick()
 
 void ArticleBrowser::appendArticles(const QStringList &items)
 {
-    addNameItems(lstSelectedArticles, items);
+    articleitems::addNameItems(lstSelectedArticles, items);
 }
 
 void ArticleBrowser::showSelectFirst()
@@ -336,7 +301,7 @@ void ArticleBrowser::cmdSingleMenu_Click(int index)
         QStringList items;
         items.reserve(n);
         for (int i = 0; i < n; ++i)
-            items.append(articleItem(m_fileFolder, realName(File1->item(i))));
+            items.append(articleItem(m_fileFolder, articleitems::realName(File1->item(i))));
         appendArticles(items);
         File1->setCurrentRow(n - 1, QItemSelectionModel::ClearAndSelect);
         break;
@@ -355,7 +320,7 @@ void ArticleBrowser::cmdSingleMenu_Click(int index)
         std::sort(rows.begin(), rows.end());
         QStringList items;
         for (int row : rows)
-            items.append(articleItem(m_fileFolder, realName(File1->item(row))));
+            items.append(articleItem(m_fileFolder, articleitems::realName(File1->item(row))));
         appendArticles(items);
         break;
     }
@@ -390,23 +355,6 @@ void ArticleBrowser::mnuOpenFolderTXT_Click()
             QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
 }
 
-QStringList ArticleBrowser::droppableFiles(const QMimeData *mime) const
-{
-    QStringList items;
-    if (!mime || !mime->hasUrls())
-        return items;
-    for (const QUrl &url : mime->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        const QString path = QDir::toNativeSeparators(droppedPath(url));
-        const qsizetype nameStart = path.lastIndexOf(kSep) + 1;
-        if (isArticleName(path) && localnames::entryKind(path) == localnames::EntryKind::Other &&
-            nameStart > 0)
-            items.append(articleItem(path.first(nameStart - 1), path.sliced(nameStart)));
-    }
-    return items;
-}
-
 bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onFiles = watched == File1->viewport();
@@ -421,30 +369,6 @@ bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
                 lstSelectedArticles_DblClick();
             if (onFiles || onSelected)
                 return true;
-        }
-        break;
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-        if (onSelected) {
-            auto *drag = static_cast<QDropEvent *>(event);
-            if (droppableFiles(drag->mimeData()).isEmpty())
-                drag->ignore();
-            else
-                drag->acceptProposedAction();
-            return true;
-        }
-        break;
-    case QEvent::Drop:
-        if (onSelected) {
-            auto *drop = static_cast<QDropEvent *>(event);
-            const QStringList items = droppableFiles(drop->mimeData());
-            if (items.isEmpty()) {
-                drop->ignore();
-            } else {
-                appendArticles(items);
-                drop->acceptProposedAction();
-            }
-            return true;
         }
         break;
     default:

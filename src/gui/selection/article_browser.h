@@ -6,6 +6,7 @@
 
 #include <array>
 
+class ArticleFileList;
 class FolderList;
 class Platform;
 class QAction;
@@ -14,7 +15,6 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QMimeData;
 class QPushButton;
 class QWidget;
 
@@ -46,6 +46,8 @@ public:
     void Drive1_Change();
     void Dir1_Change();
     void UpdateFilesFound();
+    // Makes the folder and file lists taller by extraHeight twips and moves what lies below.
+    void growLists(float extraHeight);
     void File1_DblClick();
     void lstSelectedArticles_DblClick();
     void cmdSingleMenu_Click(int index);
@@ -69,7 +71,6 @@ private:
     QString driveOf(const QString &folder) const;
     void appendArticles(const QStringList &items);
     void showSelectFirst();
-    QStringList droppableFiles(const QMimeData *mime) const;
 
     Platform *m_platform;
     QWidget *m_page;
@@ -78,8 +79,10 @@ private:
 
     QComboBox *Drive1 = nullptr;
     FolderList *Dir1 = nullptr;
-    QListWidget *File1 = nullptr;
+    ArticleFileList *File1 = nullptr;
+    QLabel *lblFilesFoundCaption = nullptr;
     QLabel *lblFilesFound = nullptr;
+    QGroupBox *frInstructions = nullptr;
     QListWidget *lstSelectedArticles;
     std::array<QPushButton *, 4> cmdSingleMenu{};
     QPushButton *cmdArticlesTools = nullptr;
