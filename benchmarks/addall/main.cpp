@@ -35,28 +35,28 @@ int main(int argc, char *argv[])
     frame->setGeometry(327, 75, 734, 361);
     auto *selected = new QListWidget(frame);
     selected->setGeometry(258, 75, 443, 238);
-    ArticleBrowser browser(&page, frame, selected, &platform);
+    auto *browser = new ArticleBrowser(&platform, &page, frame, selected);
     page.show();
 
     double openMs = 0, addMs = 0;
     for (int round = 0; round < rounds; ++round) {
-        browser.setFolder(QDir::tempPath());
+        browser->setFolder(QDir::tempPath());
         QElapsedTimer timer;
         timer.start();
-        browser.setFolder(folder.path());
+        browser->setFolder(folder.path());
         openMs += timer.nsecsElapsed() / 1e6;
 
-        browser.cmdSingleMenu_Click(1);
+        browser->cmdSingleMenu_Click(1);
         app.processEvents();
         timer.restart();
-        browser.cmdSingleMenu_Click(0);
+        browser->cmdSingleMenu_Click(0);
         app.processEvents(); // include the repaint the user waits for
         addMs += timer.nsecsElapsed() / 1e6;
     }
 
-    std::printf("articles in folder:        %d\n", browser.fileCount());
-    std::printf("items after Add All:       %lld\n", qlonglong(browser.selectedArticles().size()));
+    std::printf("articles in folder:        %d\n", browser->fileCount());
+    std::printf("items after Add All:       %lld\n", qlonglong(browser->selectedArticles().size()));
     std::printf("open folder (list files):  %.1f ms (mean of %d)\n", openMs / rounds, rounds);
     std::printf("Add All:                   %.1f ms (mean of %d)\n", addMs / rounds, rounds);
-    return browser.selectedArticles().size() == articles ? 0 : 1;
+    return browser->selectedArticles().size() == articles ? 0 : 1;
 }

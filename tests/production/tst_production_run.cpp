@@ -170,9 +170,8 @@ void ProductionRunTest::bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier(
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
              QStringList({u"best-dog-food.pdf"_s, u"cat-toys.pdf"_s, u"fish.pdf"_s}));
     // The user hears which PDFs were replaced within the run.
-    QStringList replaced = replacementLines(report);
-    replaced.sort();
-    QCOMPARE(replaced,
+    // In the order of the articles, whichever conversion ended first.
+    QCOMPARE(replacementLines(report),
              QStringList({u"best-dog-food.pdf: made from 2 articles; the last one is kept"_s,
                           u"cat-toys.pdf: made from 2 articles; the last one is kept"_s}));
     QVERIFY(closingMessage(report).contains(u"best-dog-food.pdf: made from 2 articles"_s));

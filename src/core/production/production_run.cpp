@@ -193,6 +193,7 @@ void ProductionRun::buildItems()
     m_ready.clear();
     m_converting.clear();
     m_preparing.reset();
+    m_pdfOrder.clear();
     if (!m_input.bulk) {
         const QString name = m_report.usedName;
         Item item;
@@ -224,6 +225,7 @@ void ProductionRun::buildItems()
         if (!safename::isSafe(pageName) || !safename::isSafe(item.pdfName))
             item.problem = unusableName(safename::isSafe(item.pdfName) ? pageName : item.pdfName);
         m_queue.push_back(item);
+        m_pdfOrder << item.pdfPath;
     }
     m_count = int(m_input.articles.size());
 }
@@ -367,9 +369,9 @@ void ProductionRun::finishIfDone()
         return;
     if (!m_cancelled && (!m_queue.empty() || !m_ready.empty()))
         return;
-    // Each name once, in the order its first PDF was made.
+    // Each name once, in the order of the articles, however the conversions ended.
     QStringList seen;
-    for (const QString &pdf : m_report.pdfsMade) {
+    for (const QString &pdf : std::as_const(m_pdfOrder)) {
         if (seen.contains(pdf))
             continue;
         seen << pdf;

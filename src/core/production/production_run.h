@@ -137,6 +137,7 @@ private:
     std::deque<Item> m_ready;             // page written, waiting for a converter slot
     QHash<int, Item> m_converting;        // by launcher id
     QHash<QString, int> m_madeTimes;      // PDF path -> conversions made in this run
+    QStringList m_pdfOrder;               // PDF paths in the order of the articles
     std::unique_ptr<QFutureWatcher<Prepared>> m_watcher;
     std::unique_ptr<ConversionLauncher> m_launcher;
     std::unique_ptr<QLockFile> m_lock;

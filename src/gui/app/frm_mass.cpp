@@ -254,14 +254,14 @@ void frmMass::buildPages()
 void frmMass::buildSelectionAndNaming()
 {
     m_articleBrowser =
-        new ArticleBrowser(frPage[0], frSinglePDFCreation, lstSelectedArticles, m_platform, this);
+        new ArticleBrowser(m_platform, frPage[0], frSinglePDFCreation, lstSelectedArticles);
     connect(m_articleBrowser, &ArticleBrowser::openingFolder, this,
             [this](const QString &folder) { sFolder = folder; });
 
     connect(m_articleBrowser, &ArticleBrowser::randomContentRequested, this,
             &frmMass::mnuDummy_Click);
 
-    m_keywordNames = new KeywordNames(frFilename[1], m_platform, this);
+    m_keywordNames = new KeywordNames(m_platform, frFilename[1]);
     m_keywordNames->setArticleCount([this] { return m_articleBrowser->fileCount(); });
 
     // The preview shows the first article and the mode's page.

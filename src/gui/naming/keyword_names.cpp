@@ -39,64 +39,69 @@ QLabel *captionFor(const QString &text, const QString &name, QWidget *buddy, flo
 
 } // namespace
 
-KeywordNames::KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent)
-    : QObject(parent), m_platform(platform), m_frame(frame)
+KeywordNames::KeywordNames(Platform *platform, QGroupBox *frame)
+    : QWidget(frame), m_platform(platform)
 {
+    setObjectName(QStringLiteral("KeywordNames"));
+    // The designed places are the frame's own coordinates: the panel lies over all of it.
+    setGeometry(frame->rect());
+    frame->installEventFilter(this);
+
     static const std::array<QString, 2> choices = {QStringLiteral("Use Original Filenames"),
                                                    QStringLiteral("Use a Combination of Keywords")};
     static const std::array<float, 2> choiceLefts = {240, 3480};
     static const std::array<float, 2> choiceWidths = {3120, 4200};
     auto *choiceGroup = new QButtonGroup(this);
     for (int i = 0; i < 2; ++i) {
-        optFilename[i] = new QRadioButton(choices[i], frame);
+        optFilename[i] = new QRadioButton(choices[i], this);
         optFilename[i]->setObjectName(QStringLiteral("optFilename_%1").arg(i));
         choiceGroup->addButton(optFilename[i], i);
         twips::place(optFilename[i], choiceLefts[i], 390, choiceWidths[i], 330);
     }
     optFilename[0]->setChecked(true);
 
-    txtPDFKeywords = new QPlainTextEdit(frame);
+    txtPDFKeywords = new QPlainTextEdit(this);
     txtPDFKeywords->setObjectName(QStringLiteral("txtPDFKeywords"));
     txtPDFKeywords->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtPDFKeywords->setTabChangesFocus(true);
     twips::place(txtPDFKeywords, 240, kListTop, 3795, kListHeight);
     captionFor(QStringLiteral("Your Keywords:"), QStringLiteral("lblPDFKeywords"), txtPDFKeywords,
-               240, 3795, frame);
+               240, 3795, this);
 
-    lstKeywordCombinations = new QListWidget(frame);
+    lstKeywordCombinations = new QListWidget(this);
     lstKeywordCombinations->setObjectName(QStringLiteral("lstKeywordCombinations"));
     twips::place(lstKeywordCombinations, 4200, kListTop, 3795, kListHeight);
     captionFor(QStringLiteral("Combinations:"), QStringLiteral("lblKeywordCombinations"),
-               lstKeywordCombinations, 4200, 3795, frame);
+               lstKeywordCombinations, 4200, 3795, this);
 
-    cmdCreateList = new QPushButton(QStringLiteral("Combine Keywords"), frame);
+    cmdCreateList = new QPushButton(QStringLiteral("Combine Keywords"), this);
     cmdCreateList->setObjectName(QStringLiteral("cmdCreateList"));
     twips::place(cmdCreateList, 8160, kListTop, 2400, 450);
     connect(cmdCreateList, &QPushButton::clicked, this, [this] { cmdCreateList_Click(); });
 
-    cmdClearList = new QPushButton(QStringLiteral("Clear List"), frame);
+    cmdClearList = new QPushButton(QStringLiteral("Clear List"), this);
     cmdClearList->setObjectName(QStringLiteral("cmdClearList"));
     twips::place(cmdClearList, 8160, kListTop + 570, 2400, 450);
     connect(cmdClearList, &QPushButton::clicked, this, [this] { cmdClearList_Click(); });
 
-    txtFinalList = new QPlainTextEdit(frame);
+    txtFinalList = new QPlainTextEdit(this);
     txtFinalList->setObjectName(QStringLiteral("txtFinalList"));
     txtFinalList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtFinalList->setTabChangesFocus(true);
     txtFinalList->installEventFilter(this);
     twips::place(txtFinalList, 10725, kListTop, 4080, kListHeight);
     captionFor(QStringLiteral("Final List:"), QStringLiteral("lblFinalList"), txtFinalList, 10725,
-               4080, frame);
+               4080, this);
 
     lblFinalListNote = new QLabel(
         QStringLiteral("If you modify this list, please press \"Enter\" to apply the changes."),
-        frame);
+        this);
     lblFinalListNote->setObjectName(QStringLiteral("lblFinalListNote"));
     lblFinalListNote->setWordWrap(true);
     lblFinalListNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     twips::place(lblFinalListNote, 10725, kListTop + kListHeight + 60, 4080, 540);
 
-    lblKeywordsInfo = new QLabel(frame);
+    lblKeywordsInfo = new QLabel(this);
     lblKeywordsInfo->setObjectName(QStringLiteral("lblKeywordsInfo"));
     QFont bold = lblKeywordsInfo->font();
     bold.setBold(true);
@@ -144,7 +149,7 @@ void KeywordNames::cmdCreateList_Click()
     const QString keywordText = txtPDFKeywords->toPlainText();
     if (keywordText.isEmpty()) {
         m_platform->messageBox(
-            m_frame->window(), QStringLiteral("Please enter some keywords first."),
+            window(), QStringLiteral("Please enter some keywords first."),
             QStringLiteral("Missing Info"), Platform::Buttons::Ok, Platform::Icon::Information);
         return;
     }
@@ -192,11 +197,13 @@ void KeywordNames::cmdClearList_Click()
 
 bool KeywordNames::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
     // Enter still breaks the line as usual; the names are taken once the key comes up.
     if (watched == txtFinalList && event->type() == QEvent::KeyRelease) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
             txtFinalList_KeyUp(key->key(), key->modifiers());
     }
-    return QObject::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }

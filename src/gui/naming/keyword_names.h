@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QWidget>
 #include <QStringList>
 
 #include <array>
@@ -14,13 +14,13 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
-// Output names for a bulk run, built from name patterns and the user's keywords. Builds its
-// controls inside the "Filenames " frame the window gives it.
-class KeywordNames : public QObject
+// Output names for a bulk run, built from name patterns and the user's keywords: a panel that
+// owns its controls and fills the "Filenames " frame it is put in, following its size.
+class KeywordNames : public QWidget
 {
     Q_OBJECT
 public:
-    KeywordNames(QGroupBox *frame, Platform *platform, QObject *parent = nullptr);
+    KeywordNames(Platform *platform, QGroupBox *frame);
 
     // Where the info label gets the number of articles in the browsed folder.
     void setArticleCount(std::function<int()> count) { m_articleCount = std::move(count); }
@@ -49,7 +49,6 @@ private:
     void showInfo();
 
     Platform *m_platform;
-    QGroupBox *m_frame;
     std::function<int()> m_articleCount;
     QStringList lstKeywords;
     QStringList lstFinalList;

@@ -48,14 +48,18 @@ QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 
 } // namespace
 
-ArticleBrowser::ArticleBrowser(QWidget *page, QGroupBox *frSinglePDFCreation,
-                               QListWidget *lstSelectedArticles, Platform *platform,
-                               QObject *parent)
-    : QObject(parent), m_platform(platform), m_page(page), lstSelectedArticles(lstSelectedArticles)
+ArticleBrowser::ArticleBrowser(Platform *platform, QWidget *page, QGroupBox *frSinglePDFCreation,
+                               QListWidget *lstSelectedArticles)
+    : QWidget(page), m_platform(platform), lstSelectedArticles(lstSelectedArticles)
 {
-    buildBrowser(page);
+    setObjectName(QStringLiteral("ArticleBrowser"));
+    // The designed places are the page's own coordinates: the panel starts at its corner and
+    // reaches to just short of the frame beside it.
+    twips::place(this, 0, 0, kColumnLeft + kColumnWidth + 120, twips::fromPixels(page->height()));
+    page->installEventFilter(this);
+    buildBrowser(this);
     buildSelectionButtons(frSinglePDFCreation);
-    buildMenu(page);
+    buildMenu(this);
 
     // The browser starts on the process's working folder; the count is the window's to show.
     // A working folder that cannot be listed must not leave the browser without any folder.
@@ -286,7 +290,7 @@ void ArticleBrowser::appendArticles(const QStringList &items)
 
 void ArticleBrowser::showSelectFirst()
 {
-    m_platform->messageBox(m_page->window(), QStringLiteral("Please select a file first."),
+    m_platform->messageBox(window(), QStringLiteral("Please select a file first."),
                            QStringLiteral("Error"), Platform::Buttons::Ok,
                            Platform::Icon::Information);
 }
@@ -351,12 +355,14 @@ void ArticleBrowser::mnuOpenFolderTXT_Click()
     emit openingFolder(folder);
     if (!m_platform->openFolder(folder))
         m_platform->messageBox(
-            m_page->window(), QStringLiteral("The folder could not be opened:\n%1").arg(folder),
+            window(), QStringLiteral("The folder could not be opened:\n%1").arg(folder),
             QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
 }
 
 bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        resize(width(), parentWidget()->height());
     const bool onFiles = watched == File1->viewport();
     const bool onSelected = watched == lstSelectedArticles->viewport();
     switch (event->type()) {
@@ -374,5 +380,5 @@ bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    return QObject::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }

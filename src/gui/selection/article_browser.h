@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QHash>
-#include <QObject>
+#include <QWidget>
 #include <QStringList>
 
 #include <array>
@@ -20,14 +20,15 @@ class QWidget;
 
 // The article browser of the "PDF Content" page: drive, folder and file lists, the count of
 // articles found, the add/remove buttons of the selected-article list and the Options menu.
-// It builds its controls inside the page and the frame the window gives it and reuses the
-// window's selected-article list.
-class ArticleBrowser : public QObject
+// A panel that owns the browsing column of the page it is put in and follows the page's
+// height; the add/remove buttons go into the frame beside it, next to the window's
+// selected-article list, which it fills.
+class ArticleBrowser : public QWidget
 {
     Q_OBJECT
 public:
-    ArticleBrowser(QWidget *page, QGroupBox *frSinglePDFCreation, QListWidget *lstSelectedArticles,
-                   Platform *platform, QObject *parent = nullptr);
+    ArticleBrowser(Platform *platform, QWidget *page, QGroupBox *frSinglePDFCreation,
+                   QListWidget *lstSelectedArticles);
 
     // The browsed folder (Dir1's), native separators.
     QString folder() const;
@@ -73,7 +74,6 @@ private:
     void showSelectFirst();
 
     Platform *m_platform;
-    QWidget *m_page;
     QString m_fileFolder;                  // the folder File1 lists
     QHash<QString, QString> m_driveFolder; // last folder opened on each drive
 
