@@ -24,5 +24,8 @@ int main(int argc, char *argv[])
     if (!folder.problem.isEmpty())
         platform.messageBox(&window, folder.problem, QStringLiteral("Paperwake"),
                             Platform::Buttons::Ok, Platform::Icon::Warning);
+    // Told to stop while that box was open: its own loop ended, the program's never began.
+    if (StopSignals::received() != 0)
+        return 128 + StopSignals::received();
     return app.exec();
 }

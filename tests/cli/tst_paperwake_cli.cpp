@@ -171,6 +171,7 @@ private slots:
     void running_refusesSecondRunAndStopsOnSigint();
     void dying_leavesNoConverterAndNextRunNoPartialPdf_data();
     void dying_leavesNoConverterAndNextRunNoPartialPdf();
+    void startedToIgnoreHangUp_runGoesOn();
     void bulk_incompletePdf_failsAndKeepsEarlierPdf();
     void appDirWithoutTemplate_exitTwoAndNothingRemoved();
     void bulk_fifoArticle_failsByNameAndRunEnds();
@@ -618,6 +619,29 @@ void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf()
     QCOMPARE(next.exitCode, 0);
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
              QStringList({u"1.pdf"_s, u"2.pdf"_s, u"3.pdf"_s}));
+#endif
+}
+
+void PaperwakeCliTest::startedToIgnoreHangUp_runGoesOn()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("signals are a Unix matter");
+#else
+    // As under nohup: a closed terminal must not stop a run started to outlive it.
+    TestAppFolder app;
+    app.installFakeConverter("echo $$ > \"$1.pid\"; sleep 0.5; " + kCopyingConverter);
+    app.writeFile(u"articles/a.txt"_s, "words");
+    QProcess process;
+    process.setProcessEnvironment(headlessEnvironment());
+    process.start(u"sh"_s, QStringList{u"-c"_s, u"trap '' HUP; exec \"$0\" \"$@\""_s, kCli,
+                                       u"bulk"_s}
+                               << adOptions(app) << app.file(u"articles"_s));
+    QVERIFY(process.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(app.file(u"bin/a.html.pid"_s)), 10000);
+    ::kill(pid_t(process.processId()), SIGHUP);
+    const CliResult run = resultOf(process);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(lines(run.out), QStringList{app.file(u"bin/output/a.pdf"_s)});
 #endif
 }
 

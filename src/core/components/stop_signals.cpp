@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -16,15 +17,29 @@ int g_pipe[2] = {-1, -1};
 
 #ifdef Q_OS_UNIX
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// What each signal did before; a signal the program was started to ignore (nohup, a
+// background job) stays ignored.
+struct sigaction g_before[3];
+bool g_caught[3] = {};
+
+void restoreBefore()
+{
+    for (int i = 0; i < 3; ++i)
+        if (g_caught[i]) {
+            ::sigaction(kSignals[i], &g_before[i], nullptr);
+            g_caught[i] = false;
+        }
+}
 
 extern "C" void onSignal(int signal)
 {
+    const int savedErrno = errno;
     // The next one is not ours to soften: it ends the program as signals normally do.
-    for (int s : kSignals)
-        std::signal(s, SIG_DFL);
+    restoreBefore();
     g_received = signal;
     const char byte = char(signal);
     [[maybe_unused]] const auto written = ::write(g_pipe[1], &byte, 1);
+    errno = savedErrno;
 }
 #endif
 
@@ -39,12 +54,15 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
     ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::onReadable);
-    for (int s : kSignals) {
+    for (int i = 0; i < 3; ++i) {
+        if (::sigaction(kSignals[i], nullptr, &g_before[i]) != 0
+            || g_before[i].sa_handler == SIG_IGN)
+            continue;
         struct sigaction action = {};
         action.sa_handler = onSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        ::sigaction(s, &action, nullptr);
+        g_caught[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
     }
 #endif
 }
@@ -52,8 +70,7 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
 StopSignals::~StopSignals()
 {
 #ifdef Q_OS_UNIX
-    for (int s : kSignals)
-        std::signal(s, SIG_DFL);
+    restoreBefore();
 #endif
 }
 

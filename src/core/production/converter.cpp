@@ -96,6 +96,8 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
         return QStringLiteral("the converter wrote no PDF");
     case ConversionOutcome::IncompletePdf:
         return QStringLiteral("the converter wrote an incomplete PDF");
+    case ConversionOutcome::NotPutInPlace:
+        return QStringLiteral("the PDF was made but could not be put in place");
     case ConversionOutcome::Stopped:
         return QStringLiteral("the conversion was stopped");
     }
@@ -271,9 +273,8 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
         std::filesystem::rename(job.partialPath.toStdU16String(), job.pdfPath.toStdU16String(),
                                 error);
         if (error) {
-            outcome = ConversionOutcome::NoPdfWritten;
-            detail = QStringLiteral("the PDF could not be put in place: %1")
-                         .arg(QString::fromStdString(error.message()));
+            outcome = ConversionOutcome::NotPutInPlace;
+            detail = QString::fromStdString(error.message());
         }
     } else if (outcome != ConversionOutcome::Stopped) {
         detail = lastErrorLine(job.errorTail);

@@ -34,6 +34,7 @@ enum class ConversionOutcome {
     TimedOut,
     NoPdfWritten,  // also: a file that does not start with "%PDF"
     IncompletePdf, // "%PDF" at the start but no "%%EOF" at the end
+    NotPutInPlace, // a complete PDF that could not be moved onto the PDF's name
     Stopped,       // ended by stopAll()
 };
 

@@ -230,14 +230,25 @@ void ProductionRun::buildItems()
     m_count = int(m_input.articles.size());
 }
 
+namespace {
+
+// Names that differ only in case are one file on a FAT stick or a case-folded folder: waiting
+// for such a name costs little on other file systems and keeps the order there.
+bool mayBeOneFile(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 bool ProductionRun::pageBusy(const QString &pagePath) const
 {
     // A page still to be read by a converter must not be written over.
     for (const Item &item : m_ready)
-        if (outputnames::sameFileName(item.pagePath, pagePath))
+        if (mayBeOneFile(item.pagePath, pagePath))
             return true;
     for (const Item &item : m_converting)
-        if (outputnames::sameFileName(item.pagePath, pagePath))
+        if (mayBeOneFile(item.pagePath, pagePath))
             return true;
     return false;
 }
@@ -246,10 +257,10 @@ bool ProductionRun::pdfBusy(const QString &pdfPath, qsizetype readyIndex) const
 {
     // The later article of a PDF name converts after the earlier one, so the later one wins.
     for (const Item &item : m_converting)
-        if (outputnames::sameFileName(item.pdfPath, pdfPath))
+        if (mayBeOneFile(item.pdfPath, pdfPath))
             return true;
     for (qsizetype i = 0; i < readyIndex; ++i)
-        if (outputnames::sameFileName(m_ready.at(i).pdfPath, pdfPath))
+        if (mayBeOneFile(m_ready.at(i).pdfPath, pdfPath))
             return true;
     return false;
 }

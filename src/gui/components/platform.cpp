@@ -28,7 +28,8 @@ Platform::Answer QtPlatform::messageBox(QWidget *parent, const QString &text, co
     }
     const int pressed = box.exec();
     if (buttons == Buttons::YesNo)
-        return pressed == QMessageBox::No ? Answer::No : Answer::Yes;
+        // A box closed without an answer (the program told to quit) is no Yes.
+        return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
     return Answer::Ok;
 }
 
