@@ -72,6 +72,9 @@ void ComponentsTest::loadText_decodesByBomThenUtf8ThenCp1252_data()
         << QByteArray("\x93quoted\x94 \x80 caf\xE9 \x96")
         << QStringLiteral(u"\u201Cquoted\u201D \u20AC café \u2013");
     QTest::newRow("empty") << QByteArray() << QString();
+    // Cut off inside a character: not valid UTF-8, so nothing may silently go missing.
+    QTest::newRow("utf8 cut inside the last character")
+        << QByteArray("caf\xC3\xA9 \xE2\x82") << QStringLiteral(u"caf\u00C3\u00A9 \u00E2\u201A");
 }
 
 void ComponentsTest::loadText_decodesByBomThenUtf8ThenCp1252()

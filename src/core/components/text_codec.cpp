@@ -39,7 +39,8 @@ QString decode(QByteArrayView bytes)
         QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         return utf16.decode(bytes.sliced(2));
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: bytes that end inside a character are an error, not text still to come.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
