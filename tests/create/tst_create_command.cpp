@@ -476,6 +476,7 @@ void CreateCommandTest::fillerArticle_savedFromGenerator_becomesAPdf()
         }
         rc->findChild<QComboBox *>("cboParagraphs")->setCurrentText(QStringLiteral("0"));
         rc->Command1_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!rc->isGenerating(), 60000);
         generated = rc->generatedText();
         rc->findChild<QLineEdit *>("txtFilename")->setText(QStringLiteral("filler"));
         rc->cmdSave_Click();

@@ -88,10 +88,12 @@ private:
             qFatal("no control %s", name);
         return found;
     }
+    // Clicks Generate and waits until the text has come back from the worker.
     void generate(const QString &pages)
     {
         child<QComboBox>("cboParagraphs")->setEditText(pages);
         child("Command1")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isGenerating(), 120000);
     }
     bool idle()
     {
@@ -159,7 +161,7 @@ void FrmRcTest::generate()
     QFETCH(QString, pages);
     QFETCH(int, listWords);
     bool checkedDuringRun = false;
-    // Posted before the run, handled at its first event pass.
+    // Posted before the run, handled while the worker generates.
     QTimer::singleShot(0, this, [&] {
         checkedDuringRun = w->isGenerating() && !child("Command1")->isEnabled() &&
                            !child("cmdSave")->isEnabled() && !child("cmdClose")->isEnabled() &&
@@ -198,6 +200,7 @@ void FrmRcTest::generate_above50AsksAndNoChangesNothing()
     QVERIFY(idle());
 
     child("Command1")->click(); // Yes
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isGenerating(), 120000);
     QCOMPARE(listWordCount(w->generatedText(), {"kw"}), 5200);
 }
 
@@ -287,7 +290,7 @@ void FrmRcTest::closeDuringRun_stopsTheRun()
     child<QComboBox>("cboParagraphs")->setEditText(QStringLiteral("32767"));
     bool closedDuringRun = false;
     QTimer::singleShot(0, this, [&] {
-        QTimer::singleShot(0, this, [&] { // handled at the run's first event pass
+        QTimer::singleShot(0, this, [&] { // handled while the worker generates
             closedDuringRun = w->isGenerating();
             if (how == u"close")
                 w->close();

@@ -26,12 +26,6 @@ bool RecordingPlatform::openFolder(const QString &folder)
     return true;
 }
 
-void RecordingPlatform::processEvents()
-{
-    ++eventPasses;
-    QCoreApplication::processEvents();
-}
-
 QStringList RecordingPlatform::drives()
 {
     return driveList.isEmpty() ? QStringList{QDir::toNativeSeparators(QDir::rootPath())} : driveList;

@@ -29,7 +29,6 @@ public:
                       Icon icon) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
     bool openFolder(const QString &folder) override;
-    void processEvents() override;
     QStringList drives() override;
 
     QList<Message> messages;
@@ -37,7 +36,6 @@ public:
     QStringList openedFolders;
     QQueue<Answer> answers;
     QStringList driveList;
-    int eventPasses = 0;
     // Runs inside messageBox, e.g. to check the window's state while the box is up.
     std::function<void(const Message &)> onMessage;
 };

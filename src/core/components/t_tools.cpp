@@ -1,9 +1,6 @@
 #include "t_tools.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
 
@@ -15,15 +12,6 @@ bool tTools::FileExists(const QString &path, bool flag)
         return false;
     const QFileInfo info(path);
     return info.exists() && (flag || !info.isDir());
-}
-
-void tTools::Pause(double seconds)
-{
-    QDeadlineTimer deadline(qint64(seconds * 1000));
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
 }
 
 void tTools::SplitToList(const QString &text, const QString &delimiter, QStringList &list,

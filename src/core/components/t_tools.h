@@ -5,7 +5,7 @@
 
 #include <random>
 
-// Small helpers the windows share: file checks, waiting, list splitting and shuffling.
+// Small helpers the windows share: file checks, list splitting and shuffling.
 class tTools
 {
 public:
@@ -13,9 +13,6 @@ public:
 
     // True when a file (not a folder) exists at path. With flag set, folders count too.
     static bool FileExists(const QString &path, bool flag = false);
-
-    // Waits the given seconds while still handling pending events.
-    static void Pause(double seconds);
 
     // Appends the non-empty pieces of text between delimiters to list; existing items stay.
     static void SplitToList(const QString &text, const QString &delimiter, QStringList &list,

@@ -47,11 +47,6 @@ bool QtPlatform::openFolder(const QString &folder)
 #endif
 }
 
-void QtPlatform::processEvents()
-{
-    QCoreApplication::processEvents();
-}
-
 QStringList QtPlatform::drives()
 {
     QStringList roots;

@@ -22,7 +22,6 @@ public:
     virtual bool startDetached(const QString &program, const QStringList &arguments) = 0;
     // Shows a folder in the desktop's file manager; false when that failed.
     virtual bool openFolder(const QString &folder) = 0;
-    virtual void processEvents() = 0;
     // Roots of the mounted, ready volumes; the system root first.
     virtual QStringList drives() = 0;
 };
@@ -34,6 +33,5 @@ public:
                       Icon icon) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
     bool openFolder(const QString &folder) override;
-    void processEvents() override;
     QStringList drives() override;
 };

@@ -5,13 +5,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -23,7 +23,6 @@ constexpr float kClientHeight = 8490;
 
 // Handling events costs far more than generating a word; doing it at most this often keeps the
 // caption animating and the window responsive without slowing a run down.
-constexpr qint64 kEventPassMs = 15;
 
 QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -67,7 +66,11 @@ frmRC::frmRC(const QString &appFolder, Platform *platform, ArticleFolderAccess *
     Form_Load();
 }
 
-frmRC::~frmRC() = default;
+frmRC::~frmRC()
+{
+    if (m_cancel)
+        m_cancel->store(true);
+}
 
 void frmRC::buildControls()
 {
@@ -222,28 +225,45 @@ void frmRC::Command1_Click()
     }
 
     m_generating = true;
-    m_cancelled = false;
-    // Everything the run touches between picks lives here, not in the window: an event handled
-    // mid-run could destroy the window, and the run must then stop without touching it.
-    QPointer<frmRC> self(this);
-    Platform *platform = m_platform;
-    QElapsedTimer sinceEvents;
-    const auto yield = [&] {
-        if (sinceEvents.isValid() && sinceEvents.elapsed() < kEventPassMs)
-            return;
-        platform->processEvents();
-        sinceEvents.start();
-    };
-    const std::optional<QString> text =
-        filler::generateFillerText(lstContent, lstRandomKeywords, *pages, tTools1, yield,
-                                   [this, &self] { return !self || m_cancelled; });
-    if (!self)
-        return;
-    m_generating = false;
+    // Generated on a worker, so the window stays live without a nested event loop; the flag is
+    // shared, so a window closed meanwhile can still tell the worker to stop.
+    m_cancel = std::make_shared<std::atomic_bool>(false);
+    const std::uint32_t seed = tTools1.rng()();
+    m_generation = new QFutureWatcher<std::optional<QString>>(this);
+    connect(m_generation, &QFutureWatcherBase::finished, this, [this] {
+        const std::optional<QString> text = m_generation->result();
+        finishGenerating();
+        if (text)
+            setText(*text);
+    });
+    m_generation->setFuture(QtConcurrent::run(
+        [words = lstContent, keywords = lstRandomKeywords, pages = *pages, seed,
+         cancel = m_cancel] {
+            tTools random;
+            random.seed(seed);
+            return filler::generateFillerText(words, keywords, pages, random, {},
+                                              [&cancel] { return cancel->load(); });
+        }));
+}
 
+void frmRC::stopGenerating()
+{
+    if (!m_generating)
+        return;
+    // The worker stops at its next word; its result is not wanted any more.
+    m_cancel->store(true);
+    m_generation->disconnect(this);
+    finishGenerating();
+}
+
+void frmRC::finishGenerating()
+{
+    m_generating = false;
+    if (m_generation) {
+        m_generation->deleteLater();
+        m_generation = nullptr;
+    }
     SetButtonsEnabled(true);
-    if (text)
-        setText(*text);
     tmrPleaseWait->stop();
     setWindowTitle(kCaption);
 }
@@ -320,14 +340,12 @@ void frmRC::done(int result)
         if (answer != Platform::Answer::Yes)
             return;
     }
-    if (m_generating)
-        m_cancelled = true;
+    stopGenerating();
     QDialog::done(result);
 }
 
 void frmRC::closeEvent(QCloseEvent *event)
 {
-    if (m_generating)
-        m_cancelled = true;
+    stopGenerating();
     QDialog::closeEvent(event);
 }

@@ -10,7 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -18,6 +20,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+template <typename T> class QFutureWatcher;
 
 // The Random Content Generator: generates filler text and saves it as a new article in the
 // folder the main window is browsing. Build it afresh for each opening and exec() it; closing
@@ -60,6 +63,10 @@ private:
     void buildControls();
     void Form_Load();
     void setText(const QString &text);
+    // Ends a run the user no longer waits for; its text is dropped.
+    void stopGenerating();
+    // Back to idle: buttons, busy caption.
+    void finishGenerating();
 
     QString m_appFolder;
     Platform *m_platform;
@@ -71,7 +78,8 @@ private:
     QString m_text;
     QString m_savedText; // the box's text as last saved
     bool m_generating = false;
-    bool m_cancelled = false;
+    std::shared_ptr<std::atomic_bool> m_cancel;
+    QFutureWatcher<std::optional<QString>> *m_generation = nullptr;
 
     QLabel *Label1 = nullptr;
     QComboBox *cboParagraphs = nullptr;
