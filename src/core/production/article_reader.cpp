@@ -58,11 +58,11 @@ QString whyNotReadable(const QByteArray &path)
     return S_ISREG(info.st_mode) ? QString() : notRegularReason(info.st_mode);
 }
 
-// Reads what fd holds into bytes, sized as expected up front so it is never copied; empty
-// when all went well, else why not.
-QString readToEnd(int fd, qsizetype expectedSize, QByteArray &bytes)
+// Reads what fd holds into bytes (at most limit bytes when limit is not negative), sized as
+// expected up front so it is never copied; empty when all went well, else why not.
+QString readToEnd(int fd, qsizetype expectedSize, qsizetype limit, QByteArray &bytes)
 {
-    bytes.resize(expectedSize);
+    bytes.resize(limit >= 0 ? qMin(expectedSize, limit) : expectedSize);
     qsizetype filled = 0;
     char more[64 * 1024];
     for (;;) {
@@ -82,12 +82,16 @@ QString readToEnd(int fd, qsizetype expectedSize, QByteArray &bytes)
         if (!inPlace)
             bytes.append(more, got);
         filled += got;
+        if (limit >= 0 && filled >= limit)
+            break;
     }
+    if (limit >= 0)
+        filled = qMin(filled, limit);
     bytes.truncate(filled);
     return {};
 }
 
-bool readBytes(const QByteArray &path, QByteArray &bytes, QString &reason)
+bool readBytes(const QByteArray &path, qsizetype limit, QByteArray &bytes, QString &reason)
 {
     reason = whyNotReadable(path);
     if (!reason.isEmpty())
@@ -105,14 +109,14 @@ bool readBytes(const QByteArray &path, QByteArray &bytes, QString &reason)
         ::close(fd);
         return false;
     }
-    reason = readToEnd(fd, qsizetype(info.st_size), bytes);
+    reason = readToEnd(fd, qsizetype(info.st_size), limit, bytes);
     ::close(fd);
     return reason.isEmpty();
 }
 
 #else
 
-bool readBytes(const QString &path, QByteArray &bytes, QString &reason)
+bool readBytes(const QString &path, qsizetype limit, QByteArray &bytes, QString &reason)
 {
     const QFileInfo info(path);
     if (info.isSymLink() && !info.exists()) {
@@ -128,7 +132,7 @@ bool readBytes(const QString &path, QByteArray &bytes, QString &reason)
         reason = file.errorString();
         return false;
     }
-    bytes = file.readAll();
+    bytes = limit >= 0 ? file.read(limit) : file.readAll();
     if (file.error() != QFileDevice::NoError) {
         reason = file.errorString();
         bytes.clear();
@@ -139,23 +143,54 @@ bool readBytes(const QString &path, QByteArray &bytes, QString &reason)
 
 #endif
 
+// The whole article, or with limit not negative at most limit + 1 bytes of it, checked and
+// decoded by the caller's rule.
+bool readChecked(const QString &path, qsizetype limit, QByteArray &bytes, QString &reason)
+{
+    reason.clear();
+#ifdef Q_OS_UNIX
+    const bool read = readBytes(localnames::toLocalBytes(path), limit < 0 ? -1 : limit + 1, bytes,
+                                reason);
+#else
+    const bool read = readBytes(path, limit < 0 ? -1 : limit + 1, bytes, reason);
+#endif
+    if (!read)
+        return false;
+    if (!looksLikeText(bytes)) {
+        bytes.clear();
+        reason = QStringLiteral("not a text file");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool readArticle(const QString &path, QString &text, QString &reason)
 {
     text.clear();
-    reason.clear();
     QByteArray bytes;
-#ifdef Q_OS_UNIX
-    const bool read = readBytes(localnames::toLocalBytes(path), bytes, reason);
-#else
-    const bool read = readBytes(path, bytes, reason);
-#endif
-    if (!read)
+    if (!readChecked(path, -1, bytes, reason))
         return false;
-    if (!looksLikeText(bytes)) {
-        reason = QStringLiteral("not a text file");
+    text = textcodec::decode(bytes);
+    return true;
+}
+
+bool readArticleStart(const QString &path, qsizetype maxBytes, QString &text, QString &reason)
+{
+    text.clear();
+    QByteArray bytes;
+    if (!readChecked(path, maxBytes, bytes, reason))
         return false;
+    if (bytes.size() > maxBytes) {
+        // Cut where a character begins, so the start decodes as the whole file would.
+        bytes.truncate(maxBytes);
+        qsizetype end = bytes.size();
+        while (end > 0 && (uchar(bytes.at(end - 1)) & 0xC0) == 0x80)
+            --end;
+        bytes.truncate(end > 0 ? end - 1 : 0);
+        if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+            bytes.truncate(bytes.size() & ~qsizetype(1));
     }
     text = textcodec::decode(bytes);
     return true;

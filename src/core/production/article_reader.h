@@ -14,6 +14,11 @@ namespace articlereader {
 // "not a text file" or "the article file is a link to nothing".
 bool readArticle(const QString &path, QString &text, QString &reason);
 
+// The start of the article at path, at most maxBytes of it, cut where a character begins and
+// decoded as readArticle decodes the whole: for a preview, which never needs all of a large
+// article. Refuses what readArticle refuses, with the same reasons.
+bool readArticleStart(const QString &path, qsizetype maxBytes, QString &text, QString &reason);
+
 // The line a run reports for an article that could not be read.
 QString failureText(const QString &path, const QString &reason);
 

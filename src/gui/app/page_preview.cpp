@@ -1,13 +1,12 @@
 #include "page_preview.h"
 
+#include "article_reader.h"
 #include "converter.h"
 #include "page_builder.h"
 #include "t_file.h"
-#include "text_codec.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -30,32 +29,6 @@ const QString kSampleArticle = QStringLiteral(
     "paragraphs as they were written.\r\n"
     "The ad above always comes first, with its title, the button text and the address the "
     "button leads to.");
-
-// The start of an article, at most budget bytes of it (taken off the budget), decoded as the
-// runs decode it. Never opens what is not a regular file: a pipe would block the window.
-bool readArticleStart(const QString &path, qint64 &budget, QString &text)
-{
-    const qint64 maxBytes = budget;
-    if (!QFileInfo(path).isFile())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (bytes.size() > maxBytes) {
-        bytes.truncate(maxBytes);
-        // Cut on a character boundary so the bytes still decode as the whole file would.
-        qsizetype end = bytes.size();
-        while (end > 0 && (uchar(bytes.at(end - 1)) & 0xC0) == 0x80)
-            --end;
-        bytes.truncate(end > 0 ? end - 1 : 0);
-        if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-            bytes.truncate(bytes.size() & ~qsizetype(1));
-    }
-    budget -= bytes.size();
-    text = textcodec::decode(bytes);
-    return true;
-}
 
 } // namespace
 
@@ -170,12 +143,15 @@ QString PagePreview::articlePart(QString &problem) const
         if (budget <= 0)
             break;
         QString text;
-        if (!readArticleStart(article, budget, text)) {
+        QString reason;
+        // The runs' reader, so names in any bytes work and a pipe never blocks the window.
+        if (!articlereader::readArticleStart(article, budget, text, reason)) {
             problem = QStringLiteral("The article could not be read:\n%1\n\nRemove it from the "
                                      "list on the PDF Content page, or make it readable.")
                           .arg(article);
             return {};
         }
+        budget -= text.size(); // near enough: only the start shows
         html << pagebuilder::articleToHtml(text);
     }
     return m_input.singleRun ? pagebuilder::singleRunArticlePart(html) : html.first();
