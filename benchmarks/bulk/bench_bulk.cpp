@@ -352,7 +352,7 @@ int main(int argc, char *argv[])
           << QStringLiteral("PDFs: %1, cores: %2, default jobs: %3\n\n")
                  .arg(count)
                  .arg(cores)
-                 .arg(defaultJobs())
+                 .arg(defaultJobs(converter))
           << "jobs   wall s   PDFs/s   peak MB (run + converters)\n";
     out().flush();
     double best = 1e9;
@@ -386,7 +386,7 @@ int main(int argc, char *argv[])
     const double defaultMedian = defaults.at(1), bareMedian = bares.at(1);
     out() << '\n'
           << QStringLiteral("default (%1 jobs), median of 3:      %2 s, peak %3 MB\n")
-                 .arg(defaultJobs())
+                 .arg(defaultJobs(converter))
                  .arg(defaultMedian, 0, 'f', 2)
                  .arg(defaultPeak, 0, 'f', 0)
           << QStringLiteral("bare converter, xargs -P %1, median: %2 s\n")

@@ -59,10 +59,12 @@ QString whereHelp()
                "  %2\n"
                "\n"
                "PDF converter: bin/wkhtmltopdf in the application folder, else wkhtmltopdf on\n"
-               "the PATH, else weasyprint on the PATH. This program uses:\n"
+               "the PATH, else Paperwake's built-in engine, else weasyprint on the PATH\n"
+               "(--converter chooses one). This program uses:\n"
                "  %3\n")
         .arg(applocation::perUserFolder(), appFolder,
-             QFileInfo::exists(converter) ? converter : QStringLiteral("none found"));
+             QFileInfo::exists(converter) ? conversion::describeConverter(converter)
+                                          : QStringLiteral("none found"));
 }
 
 QString generalHelp()
@@ -228,6 +230,12 @@ struct RunOptions
                                           "bin/output in the application folder). Page files "
                                           "are still written to the application folder's bin."),
                            QStringLiteral("DIR")};
+    QCommandLineOption converter{
+        QStringLiteral("converter"),
+        QStringLiteral("Convert with NAME: wkhtmltopdf, builtin (Paperwake's own engine) or "
+                       "weasyprint (default: the first found in that order, bin/wkhtmltopdf "
+                       "in the application folder before all)."),
+        QStringLiteral("NAME")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -235,6 +243,7 @@ struct RunOptions
         parser.addOption(ctaText);
         parser.addOption(ctaUrl);
         parser.addOption(out);
+        parser.addOption(converter);
         parser.addPositionalArgument(
             QStringLiteral("ARTICLE"),
             QStringLiteral("An article (.txt file), or a folder whose *.txt files are taken in "
@@ -282,6 +291,15 @@ bool readRunOptions(const Command &command, const RunOptions &options, RunInput 
             return false;
         }
         input.outputFolder = nativeAbsolute(given);
+    }
+    if (parser.isSet(options.converter)) {
+        const QString name = parser.value(options.converter);
+        input.converter = conversion::namedConverterPath(input.appFolder, name);
+        if (input.converter.isEmpty()) {
+            command.problem(QStringLiteral("--converter must be one of %1, not \"%2\"")
+                                .arg(conversion::kConverterNames.join(QStringLiteral(", ")), name));
+            return false;
+        }
     }
     return true;
 }
@@ -395,10 +413,12 @@ int bulkCommand(const QStringList &arguments)
         QStringLiteral("FILE"));
     const QCommandLineOption jobs(
         QStringLiteral("jobs"),
-        QStringLiteral("Run at most N conversions at once, 1 to %1 (default: %2, four per core "
-                       "as memory allows; a converter takes up to 100 MB).")
+        QStringLiteral("Run at most N conversions at once, 1 to %1 (default: %2 with the "
+                       "converter found, as memory allows: four per core for a converter "
+                       "program, two per core for the built-in engine).")
             .arg(kMaxJobs)
-            .arg(defaultJobs()),
+            .arg(defaultJobs(conversion::converterPath(
+                applocation::applicationFolder(QCoreApplication::applicationDirPath())))),
         QStringLiteral("N"));
     command.parser.addOption(names);
     command.parser.addOption(jobs);

@@ -14,33 +14,88 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 
 namespace conversion {
 
-QString converterPath(const QString &appFolder)
+namespace {
+
+QString appFolderConverter(const QString &appFolder)
 {
     const QChar sep = QDir::separator();
 #ifdef Q_OS_WIN
-    const QString inAppFolder =
-        appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf.exe");
+    return appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf.exe");
 #else
-    const QString inAppFolder =
-        appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf");
+    return appFolder + sep + QStringLiteral("bin") + sep + QStringLiteral("wkhtmltopdf");
 #endif
+}
+
+QString onPath(const QString &program)
+{
+    return QDir::toNativeSeparators(QStandardPaths::findExecutable(program));
+}
+
+} // namespace
+
+QString builtinEnginePath()
+{
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("paperwake-render.exe");
+#else
+    const QString name = QStringLiteral("paperwake-render");
+#endif
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/' + name);
+}
+
+bool isBuiltinEngine(const QString &converter)
+{
+    return QFileInfo(converter).completeBaseName() == QStringLiteral("paperwake-render");
+}
+
+QString converterPath(const QString &appFolder)
+{
     // What stands in the application folder wins, even when it cannot run: that is reported
     // rather than passed over. A link whose converter was uninstalled stands for nothing.
+    const QString inAppFolder = appFolderConverter(appFolder);
     if (QFileInfo::exists(inAppFolder))
         return inAppFolder;
-    // WeasyPrint takes the same two arguments; it runs no page scripts and is slower.
-    for (const QString &program : {QStringLiteral("wkhtmltopdf"), QStringLiteral("weasyprint")}) {
-        const QString found = QStandardPaths::findExecutable(program);
-        if (!found.isEmpty())
-            return QDir::toNativeSeparators(found);
-    }
+    if (const QString found = onPath(QStringLiteral("wkhtmltopdf")); !found.isEmpty())
+        return found;
+    // Ours renders as wkhtmltopdf does, offline; WeasyPrint is slower and lays out larger.
+    if (QFileInfo(builtinEnginePath()).isExecutable())
+        return builtinEnginePath();
+    if (const QString found = onPath(QStringLiteral("weasyprint")); !found.isEmpty())
+        return found;
     return inAppFolder;
+}
+
+QString namedConverterPath(const QString &appFolder, const QString &name)
+{
+    if (name == QStringLiteral("builtin"))
+        return builtinEnginePath();
+    if (name == QStringLiteral("weasyprint")) {
+        const QString found = onPath(name);
+        return found.isEmpty() ? name : found;
+    }
+    if (name == QStringLiteral("wkhtmltopdf")) {
+        const QString inAppFolder = appFolderConverter(appFolder);
+        if (QFileInfo::exists(inAppFolder))
+            return inAppFolder;
+        const QString found = onPath(name);
+        return found.isEmpty() ? inAppFolder : found;
+    }
+    return {};
+}
+
+QString describeConverter(const QString &converter)
+{
+    if (isBuiltinEngine(converter))
+        return QStringLiteral("the built-in engine (%1)").arg(converter);
+    return converter;
 }
 
 QString converterCommandLine(const QString &converter, const QString &pagePath,
@@ -62,6 +117,10 @@ QString converterProblem(const QString &converter)
         "where the system no longer has wkhtmltopdf.");
 #endif
     const QFileInfo info(converter);
+    if (isBuiltinEngine(converter) && !info.exists())
+        return QStringLiteral("The built-in PDF engine is missing: Paperwake looked for\n%1\n\n"
+                              "Reinstall Paperwake, or choose another converter.")
+            .arg(converter);
     if (!info.exists())
         return QStringLiteral("No PDF converter was found. Paperwake looked for\n%1\nand then for "
                               "wkhtmltopdf and weasyprint on the PATH.\n\n%2")
@@ -120,6 +179,9 @@ void killConverter(QProcess *process)
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
 
+// How long the engine may take to answer the cancel of a conversion past its time limit.
+constexpr std::chrono::seconds kEngineCancelGrace{10};
+
 } // namespace
 
 PdfCheck checkPdf(const QString &path)
@@ -137,7 +199,7 @@ PdfCheck checkPdf(const QString &path)
 }
 
 ConversionLauncher::ConversionLauncher(const QString &converter, QObject *parent)
-    : QObject(parent), m_converter(converter)
+    : QObject(parent), m_converter(converter), m_builtin(conversion::isBuiltinEngine(converter))
 {
 }
 
@@ -147,24 +209,23 @@ ConversionLauncher::~ConversionLauncher()
     // deleted, and only then is what they began removed.
     const QHash<int, Job> jobs = std::exchange(m_jobs, {});
     for (const Job &job : jobs) {
-        job.process->disconnect(this);
-        killConverter(job.process);
-        delete job.process;
-        QFile::remove(job.partialPath);
+        if (job.process) {
+            job.process->disconnect(this);
+            killConverter(job.process);
+            delete job.process;
+        }
     }
+    if (m_engine) {
+        m_engine->disconnect(this);
+        killConverter(m_engine);
+        delete m_engine;
+    }
+    for (const Job &job : jobs)
+        QFile::remove(job.partialPath);
 }
 
-int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
+QProcess *ConversionLauncher::startProcess(const QStringList &arguments)
 {
-    const int id = m_nextId++;
-    // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
-    // stays until a good one replaces it, and never passes for this conversion's result.
-    const QFileInfo target(pdfPath);
-    // Short, so a PDF name near the file-name length limit still leaves room for it.
-    const QString partialPath = target.dir().filePath(
-        QStringLiteral(".pw-%1-%2.part.pdf").arg(QCoreApplication::applicationPid()).arg(id));
-    QFile::remove(partialPath);
-
     auto *process = new QProcess(this);
 #ifdef Q_OS_UNIX
     // Its own process group: Ctrl-C in a terminal must reach us, who stop it cleanly, and not
@@ -181,12 +242,36 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     });
 #endif
     process->setProgram(m_converter);
-    process->setArguments({pagePath, partialPath});
-    process->setStandardOutputFile(QProcess::nullDevice());
-    auto *timer = new QTimer(process);
-    timer->setSingleShot(true);
-    timer->setInterval(m_timeout);
+    process->setArguments(arguments);
+    return process;
+}
 
+int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
+{
+    const int id = m_nextId++;
+    // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
+    // stays until a good one replaces it, and never passes for this conversion's result.
+    const QFileInfo target(pdfPath);
+    // Short, so a PDF name near the file-name length limit still leaves room for it.
+    const QString partialPath = target.dir().filePath(
+        QStringLiteral(".pw-%1-%2.part.pdf").arg(QCoreApplication::applicationPid()).arg(id));
+    QFile::remove(partialPath);
+
+    Job job;
+    job.pdfPath = pdfPath;
+    job.partialPath = partialPath;
+    job.timer = new QTimer(this);
+    job.timer->setSingleShot(true);
+    job.timer->setInterval(m_timeout);
+    connect(job.timer, &QTimer::timeout, this, [this, id] { onTimeout(id); });
+    if (m_builtin) {
+        m_jobs.insert(id, job);
+        startOnEngine(id, pagePath);
+        return id;
+    }
+
+    QProcess *process = startProcess({pagePath, partialPath});
+    process->setStandardOutputFile(QProcess::nullDevice());
     connect(process, &QProcess::readyReadStandardError, this, [this, id] {
         const auto it = m_jobs.find(id);
         if (it == m_jobs.end())
@@ -201,24 +286,90 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
         if (error == QProcess::FailedToStart)
             onFailedToStart(id);
     });
-    connect(timer, &QTimer::timeout, this, [this, id] {
-        const auto it = m_jobs.find(id);
-        if (it == m_jobs.end())
-            return;
-        it->timedOut = true;
-        killConverter(it->process);
-    });
-
-    Job job;
     job.process = process;
-    job.timer = timer;
-    job.pdfPath = pdfPath;
-    job.partialPath = partialPath;
     m_jobs.insert(id, job);
     process->start();
     if (m_jobs.contains(id))
-        timer->start();
+        job.timer->start();
     return id;
+}
+
+void ConversionLauncher::startOnEngine(int id, const QString &pagePath)
+{
+    if (!m_engine) {
+        // One engine for every conversion, kept warm; a fresh one when the last has ended.
+        m_engine = startProcess({QStringLiteral("--batch")});
+        m_engineOutput.clear();
+        m_engineErrorTail.clear();
+        connect(m_engine, &QProcess::readyReadStandardOutput, this, &ConversionLauncher::onEngineOutput);
+        connect(m_engine, &QProcess::readyReadStandardError, this, [this] {
+            m_engineErrorTail += m_engine->readAllStandardError();
+            if (m_engineErrorTail.size() > kErrorTail)
+                m_engineErrorTail = m_engineErrorTail.right(kErrorTail);
+        });
+        connect(m_engine, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+            onEngineEnded(ConversionOutcome::Crashed,
+                          status == QProcess::CrashExit
+                              ? QStringLiteral("the built-in engine crashed")
+                              : QStringLiteral("the built-in engine ended (exit status %1)").arg(code));
+        });
+        connect(m_engine, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+            // Reported later, so a caller of start() always knows the id before hearing of it.
+            if (error == QProcess::FailedToStart)
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, why = m_engine->errorString()] {
+                        onEngineEnded(ConversionOutcome::NotStarted, why);
+                    },
+                    Qt::QueuedConnection);
+        });
+        m_engine->start();
+    }
+    const QJsonObject request{{QStringLiteral("id"), id},
+                              {QStringLiteral("page"), pagePath},
+                              {QStringLiteral("pdf"), m_jobs.value(id).partialPath}};
+    sendToEngine(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    if (const auto it = m_jobs.find(id); it != m_jobs.end())
+        it->timer->start();
+}
+
+void ConversionLauncher::sendToEngine(const QByteArray &line)
+{
+    if (m_engine && m_engine->state() != QProcess::NotRunning)
+        m_engine->write(line);
+}
+
+void ConversionLauncher::onEngineOutput()
+{
+    m_engineOutput += m_engine->readAllStandardOutput();
+    qsizetype end;
+    while ((end = m_engineOutput.indexOf('\n')) >= 0) {
+        const QJsonObject answer = QJsonDocument::fromJson(m_engineOutput.left(end)).object();
+        m_engineOutput.remove(0, end + 1);
+        const int id = answer.value(QStringLiteral("id")).toInt();
+        if (!m_jobs.contains(id))
+            continue;
+        if (answer.value(QStringLiteral("ok")).toBool())
+            conclude(id, ConversionOutcome::Made, {});
+        else
+            conclude(id, ConversionOutcome::NoPdfWritten,
+                     answer.value(QStringLiteral("reason")).toString());
+    }
+}
+
+void ConversionLauncher::onEngineEnded(ConversionOutcome outcome, const QString &detail)
+{
+    // Every conversion it held fails by name; the next conversion starts a fresh engine.
+    QProcess *engine = std::exchange(m_engine, nullptr);
+    if (!engine)
+        return;
+    engine->disconnect(this);
+    engine->deleteLater();
+    const QString lastLine = lastErrorLine(m_engineErrorTail);
+    const QString why = lastLine.isEmpty() ? detail : detail + QStringLiteral(": ") + lastLine;
+    const QList<int> held = m_jobs.keys();
+    for (const int id : held)
+        conclude(id, outcome, why);
 }
 
 void ConversionLauncher::onFailedToStart(int id)
@@ -229,11 +380,35 @@ void ConversionLauncher::onFailedToStart(int id)
     const QString detail = it->process->errorString();
     it->timer->stop();
     it->process->deleteLater();
+    it->process = nullptr;
+    delete it->timer;
     m_jobs.erase(it);
     // Reported later, so a caller of start() always knows the id before hearing of it.
     QMetaObject::invokeMethod(
-        this, [this, id, detail] { finish(id, ConversionOutcome::NotStarted, detail); },
+        this, [this, id, detail] { emit finished(id, ConversionOutcome::NotStarted, detail); },
         Qt::QueuedConnection);
+}
+
+void ConversionLauncher::onTimeout(int id)
+{
+    const auto it = m_jobs.find(id);
+    if (it == m_jobs.end())
+        return;
+    if (it->process) {
+        it->timedOut = true;
+        killConverter(it->process);
+        return;
+    }
+    if (it->timedOut) {
+        // The engine did not even answer the cancel: it hangs, and goes with what it held.
+        killConverter(m_engine);
+        return;
+    }
+    // The engine forgets the page and answers; the other pages it holds go on.
+    it->timedOut = true;
+    sendToEngine(QJsonDocument(QJsonObject{{QStringLiteral("cancel"), id}})
+                     .toJson(QJsonDocument::Compact) + '\n');
+    it->timer->start(kEngineCancelGrace);
 }
 
 void ConversionLauncher::onFinished(int id, int exitStatus)
@@ -241,23 +416,29 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
     const auto it = m_jobs.find(id);
     if (it == m_jobs.end())
         return;
-    Job job = *it;
-    m_jobs.erase(it);
-    job.timer->stop();
-    job.errorTail += job.process->readAllStandardError();
-    job.process->deleteLater();
+    it->errorTail += it->process->readAllStandardError();
+    it->process->deleteLater();
+    it->process = nullptr;
+    if (exitStatus == QProcess::CrashExit)
+        conclude(id, ConversionOutcome::Crashed, lastErrorLine(it->errorTail));
+    else
+        conclude(id, ConversionOutcome::Made, lastErrorLine(it->errorTail));
+}
 
-    ConversionOutcome outcome = ConversionOutcome::NoPdfWritten;
+void ConversionLauncher::conclude(int id, ConversionOutcome failure, const QString &detail)
+{
+    Job job = m_jobs.take(id);
+    delete job.timer;
+
+    // What ended the converter comes first; then what it wrote.
+    ConversionOutcome outcome = failure;
     if (job.stopped)
         outcome = ConversionOutcome::Stopped;
     else if (job.timedOut)
         outcome = ConversionOutcome::TimedOut;
-    else if (exitStatus == QProcess::CrashExit)
-        outcome = ConversionOutcome::Crashed;
-    else
+    else if (outcome == ConversionOutcome::Made)
         switch (checkPdf(job.partialPath)) {
         case PdfCheck::Complete:
-            outcome = ConversionOutcome::Made;
             break;
         case PdfCheck::Incomplete:
             outcome = ConversionOutcome::IncompletePdf;
@@ -267,37 +448,37 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
             break;
         }
 
-    QString detail;
+    QString reason = outcome == ConversionOutcome::Stopped ? QString() : detail;
     if (outcome == ConversionOutcome::Made) {
+        reason.clear();
         std::error_code error;
         std::filesystem::rename(job.partialPath.toStdU16String(), job.pdfPath.toStdU16String(),
                                 error);
         if (error) {
             outcome = ConversionOutcome::NotPutInPlace;
-            detail = QString::fromStdString(error.message());
+            reason = QString::fromStdString(error.message());
         }
-    } else if (outcome != ConversionOutcome::Stopped) {
-        detail = lastErrorLine(job.errorTail);
     }
     QFile::remove(job.partialPath);
-    finish(id, outcome, detail);
-}
-
-void ConversionLauncher::finish(int id, ConversionOutcome outcome, const QString &detail)
-{
-    emit finished(id, outcome, detail);
+    emit finished(id, outcome, reason);
 }
 
 void ConversionLauncher::stopAll()
 {
     // Killed now; each is reported as Stopped, and what it began removed, when it has ended.
+    bool onEngine = false;
     for (Job &job : m_jobs) {
         if (job.stopped)
             continue;
         job.stopped = true;
         job.timer->stop();
-        killConverter(job.process);
+        if (job.process)
+            killConverter(job.process);
+        else
+            onEngine = true;
     }
+    if (onEngine && m_engine)
+        killConverter(m_engine);
 }
 
 QString ConversionLauncher::lastErrorLine(const QByteArray &errorTail)

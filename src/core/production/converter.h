@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 
@@ -12,9 +13,24 @@ class QTimer;
 namespace conversion {
 
 // The converter runs take, first found: appFolder + "/bin/wkhtmltopdf" (".exe" on Windows,
-// native separators), wkhtmltopdf on the PATH, weasyprint on the PATH. When there is none, the
-// path in the application folder, which converterProblem() then reports with the rest.
+// native separators), wkhtmltopdf on the PATH, the built-in engine, weasyprint on the PATH.
+// When there is none, the path in the application folder, which converterProblem() then
+// reports with the rest.
 QString converterPath(const QString &appFolder);
+
+// The converters a user can choose by name.
+inline const QStringList kConverterNames{QStringLiteral("wkhtmltopdf"), QStringLiteral("builtin"),
+                                         QStringLiteral("weasyprint")};
+// The converter of that name: wkhtmltopdf as converterPath() finds it but never another kind,
+// the built-in engine, or weasyprint on the PATH. Empty when name is none of kConverterNames;
+// a converter that is not there gives the path converterProblem() reports.
+QString namedConverterPath(const QString &appFolder, const QString &name);
+
+// The built-in engine, paperwake-render, beside this program.
+QString builtinEnginePath();
+bool isBuiltinEngine(const QString &converter);
+// How to name the converter to the user: "wkhtmltopdf (path)", "the built-in engine", ...
+QString describeConverter(const QString &converter);
 
 // The command line as text, for display and logs: quoted converter, two blanks, quoted page,
 // one blank, quoted PDF. Processes are started with an argument list, never from this text.
@@ -45,11 +61,13 @@ PdfCheck checkPdf(const QString &path);
 // A short reason for messages, e.g. "the converter crashed"; empty for Made.
 QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeout = {});
 
-// Starts converter processes and watches them. A conversion counts as made only when the
-// process ended normally (any exit code: the converter exits 1 when a page script cannot be
-// loaded and still writes a good PDF) and it wrote a complete PDF (see checkPdf). The converter
-// writes to a fresh temporary file beside the PDF, moved onto the PDF only when good, so a PDF
-// of an earlier run neither passes for the result nor is lost to a failure.
+// Starts conversions and watches them. An external converter runs as one process per
+// conversion; the built-in engine runs as one warm process that takes every conversion over a
+// pipe. A conversion counts as made only when the converter ended normally (any exit code: the
+// converter exits 1 when a page script cannot be loaded and still writes a good PDF) and it
+// wrote a complete PDF (see checkPdf). The converter writes to a fresh temporary file beside
+// the PDF, moved onto the PDF only when good, so a PDF of an earlier run neither passes for
+// the result nor is lost to a failure.
 class ConversionLauncher : public QObject
 {
     Q_OBJECT
@@ -77,7 +95,7 @@ signals:
 private:
     struct Job
     {
-        QProcess *process = nullptr;
+        QProcess *process = nullptr; // null: the conversion is the engine's
         QTimer *timer = nullptr;
         QString pdfPath;
         QString partialPath; // what the converter writes; moved onto pdfPath when good
@@ -86,12 +104,23 @@ private:
         bool stopped = false;
     };
 
+    QProcess *startProcess(const QStringList &arguments);
+    void startOnEngine(int id, const QString &pagePath);
+    void sendToEngine(const QByteArray &line);
+    void onEngineOutput();
+    void onEngineEnded(ConversionOutcome outcome, const QString &detail);
     void onFinished(int id, int exitStatus);
     void onFailedToStart(int id);
-    void finish(int id, ConversionOutcome outcome, const QString &detail);
+    void onTimeout(int id);
+    // Reports a conversion whose converter has ended: failure, or its PDF checked and moved.
+    void conclude(int id, ConversionOutcome failure, const QString &detail);
     static QString lastErrorLine(const QByteArray &errorTail);
 
     QString m_converter;
+    bool m_builtin = false;
+    QProcess *m_engine = nullptr; // the warm built-in engine, started with the first conversion
+    QByteArray m_engineOutput;    // an answer not yet ended by its line end
+    QByteArray m_engineErrorTail;
     std::chrono::milliseconds m_timeout{std::chrono::minutes(10)};
     int m_nextId = 1;
     QHash<int, Job> m_jobs;

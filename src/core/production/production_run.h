@@ -27,7 +27,8 @@ struct RunInput
     bool useOriginalNames = true; // bulk: PDFs named after the articles, else after finalNames
     QStringList finalNames;       // bulk with keyword names: used in turn, from the first again
     QString singleName;           // single: the name as typed; spaces become "-"
-    int maxJobs = 0;              // conversions at once; 0: defaultJobs()
+    int maxJobs = 0;              // conversions at once; 0: defaultJobs(converter)
+    QString converter;            // empty: conversion::converterPath(appFolder)
     QString outputFolder;         // empty: appFolder/bin/output
     std::chrono::milliseconds conversionTimeout{std::chrono::minutes(10)};
 };
@@ -66,8 +67,8 @@ struct PdfResult
 Q_DECLARE_METATYPE(PdfResult)
 
 // Conversions at once when the caller does not say: several per core, since a converter
-// spends most of its time waiting (script delay, network), bounded by the memory available.
-int defaultJobs();
+// spends much of its time waiting, bounded by the memory available.
+int defaultJobs(const QString &converter);
 // The most a caller may ask for.
 inline constexpr int kMaxJobs = 64;
 
