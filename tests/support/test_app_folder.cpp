@@ -80,6 +80,8 @@ QString TestAppFolder::installFakeConverter(const QByteArray &scriptBody) const
 QString testConverter()
 {
     const QString chosen = qEnvironmentVariable("PAPERWAKE_TEST_CONVERTER");
+    if (chosen == QStringLiteral("builtin"))
+        return QStringLiteral(PAPERWAKE_STAGED_APP_DIR "/paperwake-render");
     if (!chosen.isEmpty()) {
         const QString found = QStandardPaths::findExecutable(chosen);
         // Going on would test whichever converter the PATH offers instead.

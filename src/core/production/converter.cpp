@@ -53,7 +53,10 @@ QString builtinEnginePath()
 
 bool isBuiltinEngine(const QString &converter)
 {
-    return QFileInfo(converter).completeBaseName() == QStringLiteral("paperwake-render");
+    // A link to the engine (bin/wkhtmltopdf made to point at it) is the engine too.
+    const QFileInfo info(converter);
+    const QString resolved = info.exists() ? info.canonicalFilePath() : converter;
+    return QFileInfo(resolved).completeBaseName() == QStringLiteral("paperwake-render");
 }
 
 QString converterPath(const QString &appFolder)
@@ -215,13 +218,29 @@ ConversionLauncher::~ConversionLauncher()
             delete job.process;
         }
     }
-    if (m_engine) {
-        m_engine->disconnect(this);
-        killConverter(m_engine);
-        delete m_engine;
-    }
+    releaseEngine(!jobs.isEmpty());
     for (const Job &job : jobs)
         QFile::remove(job.partialPath);
+}
+
+void ConversionLauncher::releaseEngine(bool kill)
+{
+    QProcess *engine = std::exchange(m_engine, nullptr);
+    if (!engine)
+        return;
+    engine->disconnect(this);
+    if (engine->state() == QProcess::NotRunning) {
+        delete engine;
+        return;
+    }
+    // Left to end on its own: with its input closed it exits once idle (at once, when it has
+    // nothing in hand); it dies with us in any case.
+    engine->setParent(nullptr);
+    QObject::connect(engine, &QProcess::finished, engine, &QObject::deleteLater);
+    if (kill)
+        killConverter(engine);
+    else
+        engine->closeWriteChannel();
 }
 
 QProcess *ConversionLauncher::startProcess(const QStringList &arguments)

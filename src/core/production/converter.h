@@ -107,6 +107,8 @@ private:
     QProcess *startProcess(const QStringList &arguments);
     void startOnEngine(int id, const QString &pagePath);
     void sendToEngine(const QByteArray &line);
+    // Lets the engine go: killed when it still holds conversions, else told to end.
+    void releaseEngine(bool kill);
     void onEngineOutput();
     void onEngineEnded(ConversionOutcome outcome, const QString &detail);
     void onFinished(int id, int exitStatus);
