@@ -114,6 +114,18 @@ QString pdfText(const QString &pdfPath)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+int pdfPageCount(const QString &pdfPath)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {pdfPath});
+    if (!process.waitForFinished(60000))
+        return 0;
+    for (const QByteArray &line : process.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return 0;
+}
+
 QByteArray readBytes(const QString &path)
 {
     QFile in(path);

@@ -39,6 +39,9 @@ private:
 QString testConverter();
 
 // While it lives, PATH names only an empty folder, so no converter is found there.
+// Pages of a PDF as pdfinfo counts them; 0 when it cannot read it.
+int pdfPageCount(const QString &pdfPath);
+
 class NoConverterOnPath
 {
 public:
