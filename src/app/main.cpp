@@ -1,5 +1,6 @@
 #include "app_location.h"
 #include "frm_mass.h"
+#include "pdf_renderer.h"
 #include "platform.h"
 #include "stop_signals.h"
 
@@ -7,6 +8,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The page preview renders with the built-in engine in this process.
+    renderengine::prepareEnvironment();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     applocation::setApplicationNames();
     // Installed, the program works in a folder of the user's, filled at first start.

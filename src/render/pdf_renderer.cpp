@@ -68,6 +68,10 @@ QString zoomScript()
 PdfRenderer::PdfRenderer(QObject *parent)
     : QObject(parent), m_interceptor(std::make_unique<LocalOnlyInterceptor>())
 {
+    // Read when the first profile starts the engine; a program that did not set it up at its
+    // start (the window's tests) gets the same settings here.
+    static const bool prepared = (renderengine::prepareEnvironment(), true);
+    Q_UNUSED(prepared);
     // Off the record: nothing of a page is kept on disk between runs.
     m_profile = new QWebEngineProfile(this);
     m_profile->setUrlRequestInterceptor(m_interceptor.get());
@@ -232,6 +236,9 @@ void appendChromiumFlags(const QByteArray &flags)
 
 void prepareEnvironment()
 {
+    static bool done = false;
+    if (std::exchange(done, true))
+        return;
     // No network at all, whatever a page asks: names resolve nowhere and no proxy is tried.
     appendChromiumFlags("--disable-gpu --disable-background-networking --disable-component-update "
                         "--no-proxy-server --host-resolver-rules=\"MAP * ~NOTFOUND\" "

@@ -40,8 +40,6 @@ void PagePreviewTest::unavailable_saysWhyInPlace_data()
     QTest::addColumn<QString>("article"); // relative to the app folder; empty: none
     QTest::addColumn<QString>("mentions");
     const int all = TestAppFolder::Bin | TestAppFolder::Template | TestAppFolder::Converter;
-    QTest::newRow("no converter") << int(TestAppFolder::Bin | TestAppFolder::Template) << ""
-                                  << "bin/wkhtmltopdf";
     QTest::newRow("no template") << int(TestAppFolder::Bin | TestAppFolder::Converter) << ""
                                  << "bin/template.html";
     QTest::newRow("article gone") << all << "articles/gone.txt"

@@ -1,8 +1,8 @@
 #include "page_preview.h"
 
 #include "article_reader.h"
-#include "converter.h"
 #include "page_builder.h"
+#include "pdf_renderer.h"
 #include "t_file.h"
 
 #include <QDir>
@@ -17,10 +17,9 @@
 namespace {
 
 // Several times what a first page holds; larger articles are not read to the end, and the
-// converter is not kept busy with pages nobody sees.
+// engine is not kept busy with pages nobody sees.
 constexpr qint64 kArticleBytes = 16 * 1024;
 constexpr double kRenderDpi = 110;
-constexpr std::chrono::seconds kConversionTimeout{60};
 
 const QString kSampleArticle = QStringLiteral(
     "Your article starts here, right under the ad. This is sample text: move articles into the "
@@ -42,9 +41,9 @@ PagePreview::PagePreview(const QString &appFolder, QObject *parent)
 
 PagePreview::~PagePreview()
 {
-    // Its converter is ended as it goes; that end must not start another render.
-    if (m_launcher)
-        m_launcher->disconnect(this);
+    // A render still running ends with the renderer; that end must not start another.
+    if (m_renderer)
+        m_renderer->disconnect(this);
 }
 
 void PagePreview::setDelay(std::chrono::milliseconds delay)
@@ -90,11 +89,6 @@ void PagePreview::startRender()
         return fail(QStringLiteral("No temporary folder could be made for the preview:\n%1")
                         .arg(m_dir.errorString()));
 
-    const QString converter = conversion::converterPath(m_appFolder);
-    const QString converterMissing = conversion::converterProblem(converter);
-    if (!converterMissing.isEmpty())
-        return fail(converterMissing);
-
     const QString templatePath = m_appFolder + QDir::separator() + QStringLiteral("bin") +
                                  QDir::separator() + QStringLiteral("template.html");
     QString templateText;
@@ -120,13 +114,13 @@ void PagePreview::startRender()
                         .arg(pagePath, pageFile.errorString()));
     pageFile.close();
 
-    if (!m_launcher || m_launcher->converter() != converter) {
-        m_launcher = std::make_unique<ConversionLauncher>(converter);
-        m_launcher->setTimeout(kConversionTimeout);
-        connect(m_launcher.get(), &ConversionLauncher::finished, this,
-                &PagePreview::onConversionFinished);
+    // The built-in engine in this process, kept warm: no program is started per preview.
+    if (!m_renderer) {
+        m_renderer = std::make_unique<PdfRenderer>();
+        connect(m_renderer.get(), &PdfRenderer::renderedData, this, &PagePreview::onRendered);
     }
-    m_runningId = m_launcher->start(pagePath, pdfPath());
+    m_runningId = ++m_lastId;
+    m_renderer->renderToData(m_runningId, pagePath);
     setState(State::Rendering);
 }
 
@@ -157,7 +151,7 @@ QString PagePreview::articlePart(QString &problem) const
     return m_input.singleRun ? pagebuilder::singleRunArticlePart(html) : html.first();
 }
 
-void PagePreview::onConversionFinished(int id, ConversionOutcome outcome, const QString &detail)
+void PagePreview::onRendered(int id, const QByteArray &pdf, const QString &reason)
 {
     if (id != m_runningId)
         return;
@@ -168,18 +162,19 @@ void PagePreview::onConversionFinished(int id, ConversionOutcome outcome, const 
             startRender();
         return;
     }
-    if (outcome != ConversionOutcome::Made) {
-        QString reason = outcomeReason(outcome, kConversionTimeout);
-        if (!detail.isEmpty())
-            reason += QStringLiteral(" (%1)").arg(detail);
+    if (!reason.isEmpty())
         return fail(QStringLiteral("The preview could not be made: %1.").arg(reason));
-    }
-    showPage();
+    showPage(pdf);
 }
 
-void PagePreview::showPage()
+void PagePreview::showPage(const QByteArray &pdf)
 {
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdfPath());
+    // Kept beside the page, for a look at the whole PDF.
+    QFile file(pdfPath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(pdf);
+    file.close();
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(pdf);
     if (!document || document->isLocked() || document->numPages() < 1)
         return fail(QStringLiteral("The preview PDF could not be read:\n%1").arg(pdfPath()));
     document->setRenderHint(Poppler::Document::Antialiasing);

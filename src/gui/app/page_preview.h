@@ -10,10 +10,9 @@
 #include <chrono>
 #include <memory>
 
-class ConversionLauncher;
+class PdfRenderer;
 class QLabel;
 class QTimer;
-enum class ConversionOutcome;
 
 // What the first page of a PDF depends on.
 struct PreviewInput
@@ -28,7 +27,7 @@ struct PreviewInput
 };
 
 // Makes the first page of the PDF a run would make, as an image, with the runs' page builder
-// and converter, in a temporary folder of its own. Requests wait for a pause in typing; one
+// and the built-in engine in this process, in a temporary folder of its own. Requests wait for a pause in typing; one
 // conversion runs at a time, and a request made meanwhile makes its result stale.
 class PagePreview : public QObject
 {
@@ -58,8 +57,8 @@ signals:
 
 private:
     void startRender();
-    void onConversionFinished(int id, ConversionOutcome outcome, const QString &detail);
-    void showPage();
+    void onRendered(int id, const QByteArray &pdf, const QString &reason);
+    void showPage(const QByteArray &pdf);
     void fail(const QString &problem);
     void setState(State state);
     QString articlePart(QString &problem) const;
@@ -70,12 +69,13 @@ private:
     bool m_active = false;
     bool m_stale = false; // the input changed since the last render began
     int m_runningId = 0;
+    int m_lastId = 0;
     PreviewInput m_input;
     State m_state = State::Idle;
     QImage m_image;
     QString m_problem;
-    // Declared after the folder: it ends its converter before the folder goes.
-    std::unique_ptr<ConversionLauncher> m_launcher;
+    // Declared after the folder: it ends its render before the folder goes.
+    std::unique_ptr<PdfRenderer> m_renderer;
 };
 
 // The preview on the Monetization page: the page image scaled to fit, a line under it while it
