@@ -4,7 +4,8 @@
 # missing. The PDF converter is wkhtmltopdf, WeasyPrint, or both where the system has both.
 set -e
 PACKAGES="cmake g++ make qt6-base-dev libjs-jquery libjs-bootstrap4 fonts-dejavu-core
-poppler-utils libpoppler-qt6-dev pkg-config xvfb xauth dpkg-dev desktop-file-utils"
+poppler-utils libpoppler-qt6-dev pkg-config xvfb xauth dpkg-dev desktop-file-utils
+qt6-webengine-dev libqpdf-dev qpdf"
 CONVERTERS="wkhtmltopdf weasyprint"
 
 # Installed by the package manager, or at least what the package provides is there (a
