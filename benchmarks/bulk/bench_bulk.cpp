@@ -8,6 +8,9 @@
 // Usage: bench_bulk --big MB
 //   One article of MB megabytes through the bulk run (a converter that only writes a small PDF,
 //   so the page's preparation is measured), and the run's peak memory against the article size.
+// Usage: bench_bulk --finishing [N=40]
+//   The default bulk run over N generated articles with and without qpdf's check and finishing
+//   of each PDF, alternated three times, and the PDFs' total size either way.
 
 #include "converter.h"
 #include "production_run.h"
@@ -253,6 +256,7 @@ int bigArticle(int megabytes)
     const double before = residentMegabytes(QCoreApplication::applicationPid());
     RunInput input = adInput(appFolder);
     input.articles = {article};
+    input.finishPdfs = false; // the converter's PDF is a stand-in
     const Timed timed = runInProcess(input, 1);
     const double peak = residentMegabytes(QCoreApplication::applicationPid(), "VmHWM:");
     if (!timed.ok) {
@@ -272,6 +276,52 @@ int bigArticle(int megabytes)
     return 0;
 }
 
+qint64 outputBytes(const QString &appFolder)
+{
+    qint64 total = 0;
+    const QDir output(appFolder + QStringLiteral("/bin/output"));
+    for (const QFileInfo &pdf : output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files))
+        total += pdf.size();
+    return total;
+}
+
+int finishingCost(const RunInput &articles, int count)
+{
+    QList<double> with, without;
+    qint64 bytesWith = 0, bytesWithout = 0;
+    for (int round = 0; round < 3; ++round)
+        for (const bool finish : {true, false}) {
+            clearOutput(articles.appFolder);
+            RunInput input = articles;
+            input.finishPdfs = finish;
+            const Timed timed = runInProcess(input, count);
+            if (!timed.ok) {
+                out() << "bulk run failed: " << timed.problem << '\n';
+                return 1;
+            }
+            (finish ? with : without) << timed.seconds;
+            (finish ? bytesWith : bytesWithout) = outputBytes(articles.appFolder);
+        }
+    std::sort(with.begin(), with.end());
+    std::sort(without.begin(), without.end());
+    out() << QStringLiteral("PDFs: %1, default jobs: %2\n").arg(count).arg(defaultJobs())
+          << QStringLiteral("without finishing, median of 3: %1 s (%2)\n")
+                 .arg(without.at(1), 0, 'f', 2)
+                 .arg(QStringLiteral("%1 s").arg(without.at(0), 0, 'f', 2) + u' ' +
+                      QStringLiteral("%1 s").arg(without.at(2), 0, 'f', 2))
+          << QStringLiteral("with finishing, median of 3:    %1 s (%2)\n")
+                 .arg(with.at(1), 0, 'f', 2)
+                 .arg(QStringLiteral("%1 s").arg(with.at(0), 0, 'f', 2) + u' ' +
+                      QStringLiteral("%1 s").arg(with.at(2), 0, 'f', 2))
+          << QStringLiteral("cost of finishing:              %1 % (target <= 10 %)\n")
+                 .arg((with.at(1) / without.at(1) - 1) * 100, 0, 'f', 1)
+          << QStringLiteral("PDFs' total size as converted:  %1 bytes\n").arg(bytesWithout)
+          << QStringLiteral("PDFs' total size finished:      %1 bytes (%2 %)\n")
+                 .arg(bytesWith)
+                 .arg((double(bytesWith) / double(bytesWithout) - 1) * 100, 0, 'f', 1);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -281,9 +331,10 @@ int main(int argc, char *argv[])
     if (args.size() == 3 && args.at(1) == QStringLiteral("--big"))
         return bigArticle(qMax(1, args.at(2).toInt()));
     const bool throughCli = args.removeAll(QStringLiteral("--cli")) > 0;
+    const bool finishing = args.removeAll(QStringLiteral("--finishing")) > 0;
     const int count = args.size() > 1 ? args.at(1).toInt() : 40;
     if (count < 1) {
-        out() << "usage: bench_bulk [--cli] [N>0] | bench_bulk --big MB\n";
+        out() << "usage: bench_bulk [--cli | --finishing] [N>0] | bench_bulk --big MB\n";
         return 2;
     }
     const QString system = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
@@ -307,6 +358,8 @@ int main(int argc, char *argv[])
         file.write(generatedArticle(i));
         input.articles << path;
     }
+    if (finishing)
+        return finishingCost(input, count);
     const auto bulk = [&](int jobs) {
         clearOutput(appFolder);
         RunInput run = input;

@@ -386,14 +386,14 @@ int bulkCommand(const QStringList &arguments)
 {
     Command command(
         QStringLiteral("bulk"),
-        QStringLiteral("--ad-title T --cta-text C --cta-url U [--names FILE] [--jobs N] "
-                       "[--author A] [--out DIR] ARTICLE..."),
+        QStringLiteral("--ad-title T --cta-text C --cta-url U [--names FILE [--patterns FILE]] "
+                       "[--jobs N] [--author A] [--out DIR] ARTICLE..."),
         QStringLiteral("Makes one PDF per article, as the window's Bulk PDF Creation does: the "
                        "same template, page files, names and checks. PDFs are named after the "
                        "article files, or after the names of --names in turn. Each PDF's title "
                        "is its article's file name or its name from --names, its subject the "
-                       "ad title, and its keywords the keyword a name pattern of the "
-                       "application folder put into the name."));
+                       "ad title, and its keywords the keyword that a name pattern put into "
+                       "the name."));
     RunOptions options;
     options.addTo(command.parser);
     const QCommandLineOption names(
@@ -408,7 +408,14 @@ int bulkCommand(const QStringList &arguments)
             .arg(kMaxJobs)
             .arg(defaultJobs()),
         QStringLiteral("N"));
+    const QCommandLineOption patterns(
+        QStringLiteral("patterns"),
+        QStringLiteral("The name patterns the names of --names were made from, to find the "
+                       "keyword in each name for the PDF's Keywords (default: lstcombinations.txt "
+                       "in the application folder)."),
+        QStringLiteral("FILE"));
     command.parser.addOption(names);
+    command.parser.addOption(patterns);
     command.parser.addOption(jobs);
     if (const int status = command.parse(arguments, true); status >= 0)
         return status;
@@ -422,9 +429,14 @@ int bulkCommand(const QStringList &arguments)
         if (!tFile::LoadList(input.finalNames, namesFile))
             return command.problem(
                 QStringLiteral("the names file could not be read: %1").arg(namesFile));
-        // The patterns "names" uses by default, to find the keyword in each name.
-        tFile::LoadList(input.namePatterns,
-                        command.appFolder + kSep + QStringLiteral("lstcombinations.txt"));
+        // Like "names": a missing default pattern file means no patterns, so no keywords.
+        const QString patternFile =
+            command.parser.isSet(patterns)
+                ? command.parser.value(patterns)
+                : command.appFolder + kSep + QStringLiteral("lstcombinations.txt");
+        if (!tFile::LoadList(input.namePatterns, patternFile) && command.parser.isSet(patterns))
+            return command.problem(
+                QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
     }
     if (command.parser.isSet(jobs)) {
         bool ok = false;
