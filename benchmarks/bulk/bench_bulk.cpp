@@ -9,8 +9,13 @@
 // Usage: bench_bulk --big MB
 //   One article of MB megabytes through the bulk run (a converter that only writes a small PDF,
 //   so the page's preparation is measured), and the run's peak memory against the article size.
+// Usage: bench_bulk --finishing [N=40]
+//   The default bulk run over N generated articles with and without qpdf's check and finishing
+//   of each PDF, alternated five times, the PDFs' total size either way, and qpdf's time alone
+//   over the unfinished PDFs one after another.
 
 #include "converter.h"
+#include "pdf_finishing.h"
 #include "production_run.h"
 
 #include <QCoreApplication>
@@ -266,6 +271,7 @@ int bigArticle(int megabytes)
     const double before = residentMegabytes(QCoreApplication::applicationPid());
     RunInput input = adInput(appFolder);
     input.articles = {article};
+    input.finishPdfs = false; // the converter's PDF is a stand-in
     const Timed timed = runInProcess(input, 1);
     const double peak = residentMegabytes(QCoreApplication::applicationPid(), "VmHWM:");
     if (!timed.ok) {
@@ -285,6 +291,70 @@ int bigArticle(int megabytes)
     return 0;
 }
 
+qint64 outputBytes(const QString &appFolder)
+{
+    qint64 total = 0;
+    const QDir output(appFolder + QStringLiteral("/bin/output"));
+    for (const QFileInfo &pdf : output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files))
+        total += pdf.size();
+    return total;
+}
+
+int finishingCost(const RunInput &articles, int count)
+{
+    QList<double> with, without;
+    qint64 bytesWith = 0, bytesWithout = 0;
+    for (int round = 0; round < 5; ++round)
+        for (const bool finish : {true, false}) {
+            clearOutput(articles.appFolder);
+            RunInput input = articles;
+            input.finishPdfs = finish;
+            const Timed timed = runInProcess(input, count);
+            if (!timed.ok) {
+                out() << "bulk run failed: " << timed.problem << '\n';
+                return 1;
+            }
+            (finish ? with : without) << timed.seconds;
+            (finish ? bytesWith : bytesWithout) = outputBytes(articles.appFolder);
+        }
+    // The last run was without: its PDFs are as the converter wrote them.
+    const QDir output(articles.appFolder + QStringLiteral("/bin/output"));
+    QElapsedTimer alone;
+    alone.start();
+    for (const QString &pdf : output.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+        if (!pdffinishing::finishPdf(output.filePath(pdf), {QStringLiteral("Title"), {}, {}, {}, {}})
+                 .ok()) {
+            out() << "qpdf rejected " << pdf << '\n';
+            return 1;
+        }
+    const double qpdfSeconds = alone.nsecsElapsed() / 1e9;
+
+    std::sort(with.begin(), with.end());
+    std::sort(without.begin(), without.end());
+    const auto spread = [](const QList<double> &times) {
+        return QStringLiteral("%1 to %2 s").arg(times.first(), 0, 'f', 2).arg(times.last(), 0, 'f', 2);
+    };
+    out() << QStringLiteral("PDFs: %1, default jobs: %2\n").arg(count).arg(defaultJobs(articles.converter))
+          << QStringLiteral("without finishing, median of 5: %1 s (%2)\n")
+                 .arg(without.at(2), 0, 'f', 2)
+                 .arg(spread(without))
+          << QStringLiteral("with finishing, median of 5:    %1 s (%2)\n")
+                 .arg(with.at(2), 0, 'f', 2)
+                 .arg(spread(with))
+          << QStringLiteral("cost of finishing:              %1 % (target <= 10 %)\n")
+                 .arg((with.at(2) / without.at(2) - 1) * 100, 0, 'f', 1)
+          << QStringLiteral("qpdf alone, one PDF after another: %1 s, %2 ms a PDF (%3 % of the "
+                            "run without)\n")
+                 .arg(qpdfSeconds, 0, 'f', 2)
+                 .arg(qpdfSeconds * 1000 / count, 0, 'f', 1)
+                 .arg(qpdfSeconds / without.at(2) * 100, 0, 'f', 1)
+          << QStringLiteral("PDFs' total size as converted:  %1 bytes\n").arg(bytesWithout)
+          << QStringLiteral("PDFs' total size finished:      %1 bytes (%2 %)\n")
+                 .arg(bytesWith)
+                 .arg((double(bytesWith) / double(bytesWithout) - 1) * 100, 0, 'f', 1);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -295,9 +365,10 @@ int main(int argc, char *argv[])
         return bigArticle(qMax(1, args.at(2).toInt()));
     const bool throughCli = args.removeAll(QStringLiteral("--cli")) > 0;
     const bool builtin = args.removeAll(QStringLiteral("--builtin")) > 0;
+    const bool finishing = args.removeAll(QStringLiteral("--finishing")) > 0;
     const int count = args.size() > 1 ? args.at(1).toInt() : 40;
     if (count < 1) {
-        out() << "usage: bench_bulk [--cli] [--builtin] [N>0] | bench_bulk --big MB\n";
+        out() << "usage: bench_bulk [--cli | --finishing] [--builtin] [N>0] | bench_bulk --big MB\n";
         return 2;
     }
     const QString system = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
@@ -323,6 +394,8 @@ int main(int argc, char *argv[])
         file.write(generatedArticle(i));
         input.articles << path;
     }
+    if (finishing)
+        return finishingCost(input, count);
     const auto bulk = [&](int jobs) {
         clearOutput(appFolder);
         RunInput run = input;

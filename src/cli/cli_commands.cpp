@@ -236,6 +236,9 @@ struct RunOptions
                        "weasyprint (default: the first found in that order, bin/wkhtmltopdf "
                        "in the application folder before all)."),
         QStringLiteral("NAME")};
+    QCommandLineOption author{QStringLiteral("author"),
+                              QStringLiteral("The Author property of every PDF (default: none)."),
+                              QStringLiteral("A")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -244,6 +247,7 @@ struct RunOptions
         parser.addOption(ctaUrl);
         parser.addOption(out);
         parser.addOption(converter);
+        parser.addOption(author);
         parser.addPositionalArgument(
             QStringLiteral("ARTICLE"),
             QStringLiteral("An article (.txt file), or a folder whose *.txt files are taken in "
@@ -281,6 +285,7 @@ bool readRunOptions(const Command &command, const RunOptions &options, RunInput 
     input.adTitle = parser.value(options.adTitle);
     input.ctaText = parser.value(options.ctaText);
     input.ctaUrl = parser.value(options.ctaUrl);
+    input.author = parser.value(options.author);
     if (!collectArticles(command, input.articles))
         return false;
     if (parser.isSet(options.out)) {
@@ -399,11 +404,14 @@ int bulkCommand(const QStringList &arguments)
 {
     Command command(
         QStringLiteral("bulk"),
-        QStringLiteral("--ad-title T --cta-text C --cta-url U [--names FILE] [--jobs N] "
-                       "[--out DIR] ARTICLE..."),
+        QStringLiteral("--ad-title T --cta-text C --cta-url U [--names FILE [--patterns FILE]] "
+                       "[--jobs N] [--author A] [--out DIR] ARTICLE..."),
         QStringLiteral("Makes one PDF per article, as the window's Bulk PDF Creation does: the "
                        "same template, page files, names and checks. PDFs are named after the "
-                       "article files, or after the names of --names in turn."));
+                       "article files, or after the names of --names in turn. Each PDF's title "
+                       "is its article's file name or its name from --names, its subject the "
+                       "ad title, and its keywords the keyword that a name pattern put into "
+                       "the name."));
     RunOptions options;
     options.addTo(command.parser);
     const QCommandLineOption names(
@@ -420,7 +428,14 @@ int bulkCommand(const QStringList &arguments)
             .arg(defaultJobs(conversion::converterPath(
                 applocation::applicationFolder(QCoreApplication::applicationDirPath())))),
         QStringLiteral("N"));
+    const QCommandLineOption patterns(
+        QStringLiteral("patterns"),
+        QStringLiteral("The name patterns the names of --names were made from, to find the "
+                       "keyword in each name for the PDF's Keywords (default: lstcombinations.txt "
+                       "in the application folder)."),
+        QStringLiteral("FILE"));
     command.parser.addOption(names);
+    command.parser.addOption(patterns);
     command.parser.addOption(jobs);
     if (const int status = command.parse(arguments, true); status >= 0)
         return status;
@@ -434,6 +449,14 @@ int bulkCommand(const QStringList &arguments)
         if (!tFile::LoadList(input.finalNames, namesFile))
             return command.problem(
                 QStringLiteral("the names file could not be read: %1").arg(namesFile));
+        // Like "names": a missing default pattern file means no patterns, so no keywords.
+        const QString patternFile =
+            command.parser.isSet(patterns)
+                ? command.parser.value(patterns)
+                : command.appFolder + kSep + QStringLiteral("lstcombinations.txt");
+        if (!tFile::LoadList(input.namePatterns, patternFile) && command.parser.isSet(patterns))
+            return command.problem(
+                QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
     }
     if (command.parser.isSet(jobs)) {
         bool ok = false;
@@ -453,8 +476,8 @@ int singleCommand(const QStringList &arguments)
 {
     Command command(
         QStringLiteral("single"),
-        QStringLiteral("--ad-title T --cta-text C --cta-url U --name NAME [--out DIR] "
-                       "ARTICLE..."),
+        QStringLiteral("--ad-title T --cta-text C --cta-url U --name NAME [--title T] "
+                       "[--subject S] [--keywords K] [--author A] [--out DIR] ARTICLE..."),
         QStringLiteral("Makes one PDF of all the articles, in the order given, as the window's "
                        "Single PDF Creation does."));
     RunOptions options;
@@ -463,7 +486,22 @@ int singleCommand(const QStringList &arguments)
         QStringLiteral("name"),
         QStringLiteral("The PDF's name without \".pdf\"; spaces become \"-\"."),
         QStringLiteral("NAME"));
+    const QCommandLineOption title(
+        QStringLiteral("title"),
+        QStringLiteral("The PDF's Title property (default: the name as given to --name)."),
+        QStringLiteral("T"));
+    const QCommandLineOption subject(
+        QStringLiteral("subject"),
+        QStringLiteral("The PDF's Subject property (default: the ad title)."),
+        QStringLiteral("S"));
+    const QCommandLineOption keywords(QStringLiteral("keywords"),
+                                      QStringLiteral("The PDF's Keywords property (default: "
+                                                     "none)."),
+                                      QStringLiteral("K"));
     command.parser.addOption(name);
+    command.parser.addOption(title);
+    command.parser.addOption(subject);
+    command.parser.addOption(keywords);
     if (const int status = command.parse(arguments, true); status >= 0)
         return status;
 
@@ -471,6 +509,9 @@ int singleCommand(const QStringList &arguments)
     if (!readRunOptions(command, options, input))
         return kBadInput;
     input.singleName = command.parser.value(name);
+    input.title = command.parser.value(title);
+    input.subject = command.parser.value(subject);
+    input.keywords = command.parser.value(keywords);
     input.bulk = false;
     if (!passesCreateChecks(command, options, input, {}))
         return kBadInput;

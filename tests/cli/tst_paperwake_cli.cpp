@@ -31,7 +31,7 @@ const QString kCli = QStringLiteral(PAPERWAKE_CLI);
 
 // Copies the page into the PDF, so a test can tell which article each PDF holds.
 const QByteArray kCopyingConverter =
-    "{ printf '%%PDF\\n'; cat \"$1\"; printf '\\n%%%%EOF\\n'; } > \"$2\"";
+    "write_pdf \"$1\" \"$2\"";
 
 struct CliResult
 {
@@ -238,8 +238,10 @@ void PaperwakeCliTest::bulk_namesFromNamesCommand_usedInTurnInFolderOrder()
     const QString list =
         app.writeFile(u"list.txt"_s, lines(names.out).mid(0, 3).join(u'\n').toUtf8() + "\n");
 
-    const CliResult run = runCli(QStringList{u"bulk"_s, u"--jobs"_s, u"1"_s, u"--names"_s, list}
-                                 << adOptions(app) << app.file(u"articles"_s));
+    const CliResult run =
+        runCli(QStringList{u"bulk"_s, u"--jobs"_s, u"1"_s, u"--names"_s, list, u"--patterns"_s,
+                           patterns, u"--author"_s, u"Zoë"_s}
+               << adOptions(app) << app.file(u"articles"_s));
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(lines(run.err).mid(0, 5),
              QStringList({u"[1/5] best-dog-food.pdf"_s, u"[2/5] best-cat-toys.pdf"_s,
@@ -252,8 +254,17 @@ void PaperwakeCliTest::bulk_namesFromNamesCommand_usedInTurnInFolderOrder()
                                           {u"best-cat-toys.pdf"_s, "Article elder"},
                                           {u"dog-food.pdf"_s, "Article cherry"}};
     for (auto it = last.begin(); it != last.end(); ++it)
-        QVERIFY2(readBytes(app.file(u"bin/output/"_s + it.key())).contains(it.value()),
+        QVERIFY2(pdfPlainBytes(app.file(u"bin/output/"_s + it.key())).contains(it.value()),
                  qPrintable(it.key()));
+    // The keyword each name was made from, by the most specific pattern that gives the name.
+    const QHash<QString, QString> keywordOf{{u"best-dog-food.pdf"_s, u"dog food"_s},
+                                            {u"best-cat-toys.pdf"_s, u"cat  toys"_s},
+                                            {u"dog-food.pdf"_s, u"dog food"_s}};
+    for (auto it = keywordOf.begin(); it != keywordOf.end(); ++it) {
+        const QString pdf = app.file(u"bin/output/"_s + it.key());
+        QCOMPARE(pdfInfoField(pdf, u"Keywords"_s), it.value());
+        QCOMPARE(pdfInfoField(pdf, u"Author"_s), u"Zoë"_s);
+    }
 }
 
 void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
@@ -264,7 +275,10 @@ void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
     const QString yak = app.writeFile(u"articles/a.txt"_s, "Yak middle words.");
     const QString xylophone = app.writeFile(u"articles/c.txt"_s, "Xylophone closing words.");
 
-    const CliResult run = runCli(QStringList{u"single"_s, u"--name"_s, u"my report"_s}
+    const QString title = u"Mein Bericht – 日本"_s, keywords = u"café, €"_s;
+    const CliResult run = runCli(QStringList{u"single"_s, u"--name"_s, u"my report"_s,
+                                             u"--title"_s, title, u"--subject"_s, u"Gärten"_s,
+                                             u"--keywords"_s, keywords, u"--author"_s, u"Zoë"_s}
                                  << adOptions(app) << zebra << yak << xylophone);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(run.out.trimmed(), app.file(u"bin/output/my-report.pdf"_s));
@@ -278,6 +292,11 @@ void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
                     x = text.indexOf(u"Xylophone closing"_s);
     QVERIFY2(z >= 0 && z < y && y < x, qPrintable(text));
     QVERIFY(text.contains(u"Sunny Garden Offer"_s));
+    const QString pdf = app.file(u"bin/output/my-report.pdf"_s);
+    QCOMPARE(pdfInfoField(pdf, u"Title"_s), title);
+    QCOMPARE(pdfInfoField(pdf, u"Subject"_s), u"Gärten"_s);
+    QCOMPARE(pdfInfoField(pdf, u"Keywords"_s), keywords);
+    QCOMPARE(pdfInfoField(pdf, u"Author"_s), u"Zoë"_s);
 }
 
 void PaperwakeCliTest::bulk_converterWritesNothing_exitOneAndFailureNamed()
@@ -323,7 +342,7 @@ void PaperwakeCliTest::bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten()
         QVERIFY2(flat.contains(u"Deals today if x<y"_s) && flat.contains(u"Book now"_s),
                  qPrintable(flat));
         // The quotation mark is in the link, encoded, and does not cut the address short.
-        QVERIFY2(readBytes(pdf).contains("/URI (https://x.example/?q=%22a%22)"), name);
+        QVERIFY2(pdfPlainBytes(pdf).contains("/URI (https://x.example/?q=%22a%22)"), name);
     }
 
     // Every kind of line end starts a line of its own.
@@ -376,7 +395,7 @@ void PaperwakeCliTest::bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCoun
     const QString output = app.file(u"bin/output/"_s);
     QCOMPARE(sorted(lines(run.out)), QStringList({output + u"café.pdf"_s, output + u"good.pdf"_s}));
     QCOMPARE(folderEntries(output), QStringList({u"café.pdf"_s, u"good.pdf"_s}));
-    QVERIFY(readBytes(output + u"café.pdf"_s).contains("Latin name words."));
+    QVERIFY(pdfPlainBytes(output + u"café.pdf"_s).contains("Latin name words."));
 
     const QStringList err = lines(run.err);
     const QString in = folder + u'/';

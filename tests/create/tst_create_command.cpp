@@ -265,7 +265,7 @@ void CreateCommandTest::create_missingConverterStopsBeforeWriting()
 void CreateCommandTest::create_refusedWhileAnotherRunHoldsTheFolder()
 {
     Fixture f;
-    f.app.installFakeConverter("printf '%%PDF\\n%%%%EOF\\n' > \"$2\"");
+    f.app.installFakeConverter("write_pdf \"$1\" \"$2\"");
     const QString oldPage = f.app.writeFile(QStringLiteral("bin/old.html"), "other run's page");
     f.addArticle(QStringLiteral("a.txt"), "text");
     f.selectAllArticles();
@@ -327,7 +327,9 @@ void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
 void CreateCommandTest::bulkRun_keywordNamesCycle()
 {
     Fixture f;
-    f.app.installFakeConverter("printf '%%PDF-1.4 %s\\n%%%%EOF\\n' \"$1\" > \"$2\"");
+    // The PDF holds the page's path, so the test can tell which article it came from.
+    f.app.installFakeConverter(
+        "t=$(mktemp); printf '%s' \"$1\" > \"$t\"; write_pdf \"$t\" \"$2\"; rm -f \"$t\"");
     for (int i = 1; i <= 5; ++i)
         f.addArticle(QStringLiteral("a%1.txt").arg(i), QByteArray::number(i));
     f.selectAllArticles();
@@ -358,9 +360,9 @@ void CreateCommandTest::bulkRun_keywordNamesCycle()
     pdfs.sort();
     QCOMPARE(pdfs, (QStringList{"a--b.pdf", "best-cat.pdf", "best-dog-food.pdf"}));
     // The fourth and fifth articles replaced the first two names.
-    QVERIFY(readBytes(f.output("best-dog-food.pdf")).contains("a4.html"));
-    QVERIFY(readBytes(f.output("best-cat.pdf")).contains("a5.html"));
-    QVERIFY(readBytes(f.output("a--b.pdf")).contains("a3.html"));
+    QVERIFY(pdfPlainBytes(f.output("best-dog-food.pdf")).contains("a4.html"));
+    QVERIFY(pdfPlainBytes(f.output("best-cat.pdf")).contains("a5.html"));
+    QVERIFY(pdfPlainBytes(f.output("a--b.pdf")).contains("a3.html"));
 }
 
 void CreateCommandTest::singleRun_realConverter_joinsArticlesUnderTypedName()
@@ -419,7 +421,7 @@ void CreateCommandTest::modalBox_duringRun_conversionsGoOn()
     const QString log = f.app.file(QStringLiteral("starts.log"));
     // Slow enough that most conversions start after the box has opened.
     f.app.installFakeConverter(QStringLiteral("echo start >> '%1'; sleep 0.3; "
-                                              "printf '%%PDF\\n%%%%EOF\\n' > \"$2\"")
+                                              "write_pdf \"$1\" \"$2\"")
                                    .arg(log)
                                    .toUtf8());
     for (int i = 1; i <= 24; ++i)

@@ -22,6 +22,8 @@ private slots:
     void init();
     void combineKeywords_data();
     void combineKeywords();
+    void keywordOfName_data();
+    void keywordOfName();
     void combine_fillsFinalListAndInfo();
     void keywordLines_data();
     void keywordLines();
@@ -95,6 +97,34 @@ void KeywordNamesTest::combineKeywords()
     QFETCH(QStringList, keywords);
     QFETCH(QStringList, names);
     QCOMPARE(::combineKeywords(patterns, keywords), names);
+}
+
+void KeywordNamesTest::keywordOfName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("patterns");
+    QTest::addColumn<QString>("keyword");
+    const QStringList patterns{QStringLiteral("#KEYWORD#"), QStringLiteral("best #KEYWORD# tips"),
+                               QStringLiteral("#KEYWORD# tips"),
+                               QStringLiteral("#KEYWORD# (or #KEYWORD#?)")};
+    QTest::newRow("most fixed text wins") << QStringLiteral("best garden planner tips") << patterns
+                                          << QStringLiteral("garden planner");
+    QTest::newRow("catch-all pattern") << QStringLiteral("roses") << patterns
+                                       << QStringLiteral("roses");
+    QTest::newRow("repeated placeholder, characters regular expressions use")
+        << QStringLiteral("tea (or tea?)") << patterns << QStringLiteral("tea");
+    QTest::newRow("repeated placeholder must hold one keyword")
+        << QStringLiteral("tea (or coffee?)") << patterns.mid(1) << QString();
+    QTest::newRow("edited name fits no pattern")
+        << QStringLiteral("my own name") << patterns.mid(1) << QString();
+}
+
+void KeywordNamesTest::keywordOfName()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, patterns);
+    QFETCH(QString, keyword);
+    QCOMPARE(::keywordOfName(name, patterns), keyword);
 }
 
 void KeywordNamesTest::combine_fillsFinalListAndInfo()

@@ -20,7 +20,7 @@ deb=$work/package/paperwake_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $(basename "$deb") among: $(ls "$work/package")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for wanted in "wkhtmltopdf | weasyprint" libjs-jquery libjs-bootstrap4 libqt6core6; do
+for wanted in "wkhtmltopdf | weasyprint" libjs-jquery libjs-bootstrap4 libqt6core6 libqpdf; do
     case "$depends" in *"$wanted"*) ;; *) fail "Depends lacks $wanted: $depends" ;; esac
 done
 

@@ -20,6 +20,10 @@ private slots:
     void converterProblem_namesPathAndHowToInstall();
     void launcher_judgesWhatTheConverterLeft_data();
     void launcher_judgesWhatTheConverterLeft();
+    void launcher_damagedInside_failsWithReasonEarlierPdfStays_data();
+    void launcher_damagedInside_failsWithReasonEarlierPdfStays();
+    void launcher_properties_setAndLinearizedInPlace();
+    void launcher_stopAll_whileQpdfWorks_reportsStopped();
     void launcher_hangingConverter_timesOut();
     void launcher_unstartableConverter_reportedAfterStart();
     void launcher_stopAll_killsAndRemovesUnfinishedPdfs();
@@ -61,14 +65,13 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft_data()
     QTest::addColumn<QString>("detail");
 
     QTest::newRow("exit 1 with a good PDF")
-        << "printf '%%PDF-1.4 fake\\n%%%%EOF\\n' > \"$2\"; exit 1"_ba << ConversionOutcome::Made
-        << true << QString();
+        << "write_pdf \"$1\" \"$2\"; exit 1"_ba << ConversionOutcome::Made << true << QString();
     // A full disk or a child that died after the header: the end-of-file mark is missing.
     QTest::newRow("PDF cut short, normal exit")
         << "printf '%%PDF-1.4 fake\\n1 0 obj' > \"$2\"; exit 0"_ba << ConversionOutcome::IncompletePdf
         << false << QString();
     QTest::newRow("end mark with trailing white space")
-        << "printf '%%PDF-1.4 fake\\n%%%%EOF\\r\\n  \\n' > \"$2\""_ba << ConversionOutcome::Made
+        << "write_pdf \"$1\" \"$2\"; printf '\\r\\n  \\n' >> \"$2\""_ba << ConversionOutcome::Made
         << true << QString();
     QTest::newRow("exit 0 writing nothing")
         << "exit 0"_ba << ConversionOutcome::NoPdfWritten << false << QString();
@@ -113,7 +116,7 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft()
     QCOMPARE(launcher.runningCount(), 0);
     // A good PDF replaces the earlier one; a failure leaves the earlier one as it was.
     if (made)
-        QVERIFY(readBytes(pdf).startsWith("%PDF-1.4 fake\n"));
+        QVERIFY(pdfPlainBytes(pdf).contains("<p>x</p>"));
     else
         QCOMPARE(readBytes(pdf), "%PDF old"_ba);
     // Nothing half-written is left beside it.
@@ -125,6 +128,115 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft()
     QCOMPARE(args[0], page);
     QCOMPARE(QFileInfo(args[1]).dir(), QFileInfo(pdf).dir());
     QVERIFY(args[1].endsWith(u".pdf"_s));
+}
+
+void ConverterTest::launcher_damagedInside_failsWithReasonEarlierPdfStays_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("reason");
+    // Each keeps "%PDF" at the start and "%%EOF" at the end, so only a real reader can tell.
+    QTest::newRow("cross-reference table cut")
+        << "write_pdf \"$1\" \"$2.w\"; sed '/^xref$/,$d' \"$2.w\" > \"$2\"; "
+           "printf 'startxref\\n0\\n%%%%EOF\\n' >> \"$2\"; rm \"$2.w\""_ba
+        << u"trailer"_s;
+    QTest::newRow("page tree pointing nowhere")
+        << "write_pdf \"$1\" \"$2.w\"; sed 's|/Kids \\[3 0 R\\]|/Kids [9 0 R]|' \"$2.w\" > \"$2\"; "
+           "rm \"$2.w\""_ba
+        << u"dictionary"_s;
+    QTest::newRow("no page")
+        << "write_pdf \"$1\" \"$2.w\"; sed 's|/Kids \\[3 0 R\\] /Count 1|/Kids [     ] /Count 0|' "
+           "\"$2.w\" > \"$2\"; rm \"$2.w\""_ba
+        << u"no page"_s;
+    QTest::newRow("garbage between the ends")
+        << "printf '%%PDF-1.4\\nnot a PDF at all\\n%%%%EOF\\n' > \"$2\""_ba << QString();
+}
+
+void ConverterTest::launcher_damagedInside_failsWithReasonEarlierPdfStays()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, reason);
+
+    TestAppFolder app;
+    app.installFakeConverter(script);
+    const QString page = app.writeFile(u"bin/a.html"_s, "<p>x</p>");
+    const QByteArray earlier = "%PDF-1.4\n% yesterday's good PDF\n%%EOF\n";
+    const QString pdf = app.writeFile(u"bin/output/a.pdf"_s, earlier);
+
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(page, pdf, PdfProperties{u"A"_s, {}, {}, {}, {}});
+    QVERIFY(spy.wait(30000));
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::DamagedPdf);
+    const QString detail = spy.at(0).at(2).toString();
+    QVERIFY2(!detail.isEmpty() && detail.contains(reason), qPrintable(detail));
+    // qpdf's words, without the temporary file's name.
+    QVERIFY2(!detail.contains(u".part.pdf"_s), qPrintable(detail));
+    QCOMPARE(readBytes(pdf), earlier);
+    QCOMPARE(QDir(app.file(u"bin/output"_s)).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"a.pdf"_s});
+}
+
+void ConverterTest::launcher_properties_setAndLinearizedInPlace()
+{
+    TestAppFolder app;
+    app.installFakeConverter("write_pdf \"$1\" \"$2\"");
+    const QString page = app.writeFile(u"bin/a.html"_s, "<p>x</p>");
+    const QString pdf = app.writeFile(u"bin/output/a.pdf"_s, "%PDF old");
+    const PdfProperties properties{u"Crème brûlée für 7 € – 日本の庭"_s, u"Sunny Garden Offer"_s,
+                                   u"jardín, 日本"_s, u"Zoë Ødegård"_s, {}};
+
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(page, pdf, properties);
+    QVERIFY(spy.wait(30000));
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::Made);
+
+    QCOMPARE(pdfInfoField(pdf, u"Title"_s), properties.title);
+    QCOMPARE(pdfInfoField(pdf, u"Subject"_s), properties.subject);
+    QCOMPARE(pdfInfoField(pdf, u"Keywords"_s), properties.keywords);
+    QCOMPARE(pdfInfoField(pdf, u"Author"_s), properties.author);
+    QCOMPARE(pdfInfoField(pdf, u"Creator"_s), pdffinishing::creator());
+    QVERIFY(pdffinishing::creator().startsWith(u"Paperwake "_s));
+    QCOMPARE(pdfInfoField(pdf, u"Optimized"_s), u"yes"_s);
+    QVERIFY(qpdfCheckPasses(pdf));
+    QVERIFY(readBytes(pdf).contains("/ObjStm"));
+    QVERIFY(pdfPlainBytes(pdf).contains("<p>x</p>"));
+
+    // Without properties (the preview) the PDF is only checked, and stays as written.
+    const QString plain = app.file(u"bin/output/plain.pdf"_s);
+    launcher.start(page, plain);
+    QVERIFY(spy.wait(30000));
+    QCOMPARE(outcomeOf(spy, 1), ConversionOutcome::Made);
+    QCOMPARE(pdfInfoField(plain, u"Optimized"_s), u"no"_s);
+    QCOMPARE(pdfInfoField(plain, u"Title"_s), QString());
+}
+
+void ConverterTest::launcher_stopAll_whileQpdfWorks_reportsStopped()
+{
+    TestAppFolder app;
+    // A large PDF keeps qpdf busy for a moment after the converter has ended.
+    app.installFakeConverter("head -c 30000000 /dev/urandom > \"$1.big\"; write_pdf \"$1.big\" \"$2\"");
+    const QString page = app.writeFile(u"bin/a.html"_s, "<p>x</p>");
+    const QString earlier = app.writeFile(u"bin/output/a.pdf"_s, "%PDF earlier");
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(page, earlier, PdfProperties{u"A"_s, {}, {}, {}, {}});
+    // The converter is done once its temporary PDF ends in "%%EOF"; qpdf is at work then.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const QStringList parts =
+                QDir(app.file(u"bin/output"_s)).entryList({u".pw-*"_s}, QDir::Files | QDir::Hidden);
+            return !parts.isEmpty()
+                   && readBytes(app.file(u"bin/output/"_s + parts.first())).trimmed().endsWith("%%EOF");
+        }(),
+        20000);
+    launcher.stopAll();
+    QVERIFY(spy.wait(30000));
+    QCOMPARE(outcomeOf(spy), ConversionOutcome::Stopped);
+    QCOMPARE(launcher.runningCount(), 0);
+    QCOMPARE(readBytes(earlier), "%PDF earlier"_ba);
+    QCOMPARE(QDir(app.file(u"bin/output"_s)).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"a.pdf"_s});
 }
 
 void ConverterTest::launcher_hangingConverter_timesOut()
@@ -213,6 +325,7 @@ void ConverterTest::realConverter_pageWithAdAndArticle_readsBackWithLink()
     launcher.start(pagePath, pdf);
     QVERIFY(spy.wait(120000));
     QCOMPARE(outcomeOf(spy), ConversionOutcome::Made);
+    QVERIFY(qpdfCheckPasses(pdf));
 
     const QString text = pdfText(pdf).simplified();
     for (const QString &expected : {u"Sunny Garden Offer"_s, u"Claim Your Seat"_s,

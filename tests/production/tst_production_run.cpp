@@ -18,7 +18,7 @@ namespace {
 
 // Copies the page into the PDF, so a test can tell which page each PDF came from.
 const QByteArray kCopyingConverter =
-    "sleep 0.4; { printf '%%PDF\\n'; cat \"$1\"; printf '\\n%%%%EOF\\n'; } > \"$2\"";
+    "sleep 0.4; write_pdf \"$1\" \"$2\"";
 
 // What a run reported, from start to finish.
 struct Outcome
@@ -152,6 +152,12 @@ void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
             QCOMPARE(text.contains(words), words == it.value());
     }
     QVERIFY(pdfText(app.file(u"bin/output/Alpha-one.pdf"_s)).contains(u"Café €"_s));
+    // Titled after the article's file name as it stands, less its extension.
+    const QHash<QString, QString> titles{{u"Alpha-one.pdf"_s, u"Alpha_one"_s},
+                                         {u"beta-two.pdf"_s, u"beta two"_s},
+                                         {u"Gamma.pdf"_s, u"Gamma.final"_s}};
+    for (auto it = titles.begin(); it != titles.end(); ++it)
+        QCOMPARE(pdfInfoField(app.file(u"bin/output/"_s + it.key()), u"Title"_s), it.value());
 }
 
 void ProductionRunTest::bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier()
@@ -162,13 +168,14 @@ void ProductionRunTest::bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier(
     for (const QString &w : words)
         input.articles << article(app, w + u".txt"_s, "Article " + w.toUtf8() + " here.");
     input.useOriginalNames = false;
-    input.finalNames = {u"best dog food"_s, u"cat  toys"_s, u"fish"_s};
+    input.finalNames = {u"best dog food"_s, u"cat  toys"_s, u"jardín 日本 tips"_s};
+    input.namePatterns = {u"#KEYWORD#"_s, u"best #KEYWORD#"_s, u"#KEYWORD# tips"_s};
     input.maxJobs = 2;
     const RunReport report = runToEnd(input).report;
 
     QCOMPARE(report.made, 5);
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
-             QStringList({u"best-dog-food.pdf"_s, u"cat-toys.pdf"_s, u"fish.pdf"_s}));
+             QStringList({u"best-dog-food.pdf"_s, u"cat-toys.pdf"_s, u"jardín-日本-tips.pdf"_s}));
     // The user hears which PDFs were replaced within the run.
     // In the order of the articles, whichever conversion ended first.
     QCOMPARE(replacementLines(report),
@@ -177,13 +184,27 @@ void ProductionRunTest::bulk_keywordNames_usedInTurnLaterArticlesReplaceEarlier(
     QVERIFY(closingMessage(report).contains(u"best-dog-food.pdf: made from 2 articles"_s));
     const QHash<QString, QString> last{{u"best-dog-food.pdf"_s, u"fourth"_s},
                                        {u"cat-toys.pdf"_s, u"fifth"_s},
-                                       {u"fish.pdf"_s, u"third"_s}};
+                                       {u"jardín-日本-tips.pdf"_s, u"third"_s}};
     for (auto it = last.begin(); it != last.end(); ++it) {
         const QString text = pdfText(app.file(u"bin/output/"_s + it.key()));
         QVERIFY2(text.contains(u"Article "_s + it.value()), qPrintable(it.key() + text));
         QVERIFY2(!text.contains(u"Article first"_s) && !text.contains(u"Article second"_s),
                  qPrintable(it.key() + text));
     }
+    // Ready to publish: the name as the user sees it, the ad, the keyword that made the name.
+    const QHash<QString, QStringList> titleAndKeywords{
+        {u"best-dog-food.pdf"_s, {u"best dog food"_s, u"dog food"_s}},
+        {u"cat-toys.pdf"_s, {u"cat  toys"_s, u"cat  toys"_s}},
+        {u"jardín-日本-tips.pdf"_s, {u"jardín 日本 tips"_s, u"jardín 日本"_s}}};
+    for (auto it = titleAndKeywords.begin(); it != titleAndKeywords.end(); ++it) {
+        const QString pdf = app.file(u"bin/output/"_s + it.key());
+        QCOMPARE(pdfInfoField(pdf, u"Title"_s), it.value().at(0));
+        QCOMPARE(pdfInfoField(pdf, u"Keywords"_s), it.value().at(1));
+        QCOMPARE(pdfInfoField(pdf, u"Subject"_s), input.adTitle);
+        QCOMPARE(pdfInfoField(pdf, u"Optimized"_s), u"yes"_s);
+    }
+    for (const QString &pdf : report.pdfsMade)
+        QVERIFY2(qpdfCheckPasses(pdf), qPrintable(pdf));
 }
 
 void ProductionRunTest::single_myReport_allArticlesInOrder()
@@ -213,6 +234,10 @@ void ProductionRunTest::single_myReport_allArticlesInOrder()
                     x = text.indexOf(u"Xylophone closing"_s);
     QVERIFY2(z >= 0 && z < y && y < x, qPrintable(text));
     QVERIFY(text.contains(u"Sunny Garden Offer"_s));
+    const QString pdf = app.file(u"bin/output/my-report.pdf"_s);
+    QCOMPARE(pdfInfoField(pdf, u"Title"_s), u"my report"_s);
+    QCOMPARE(pdfInfoField(pdf, u"Subject"_s), input.adTitle);
+    QCOMPARE(pdfInfoField(pdf, u"Keywords"_s), QString());
 }
 
 void ProductionRunTest::single_templateName_leavesTemplateAlone()
@@ -256,7 +281,7 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
         {u"A.pdf"_s, "words-5"}, {u"B.pdf"_s, "words-2"}, {u"C.pdf"_s, "words-3"},
         {u"D.pdf"_s, "words-4"}};
     for (auto it = expected.begin(); it != expected.end(); ++it) {
-        const QByteArray pdf = readBytes(app.file(u"bin/output/"_s + it.key()));
+        const QByteArray pdf = pdfPlainBytes(app.file(u"bin/output/"_s + it.key()));
         QVERIFY2(pdf.contains(it.value()) && pdf.count("words-") == 1, pdf.constData());
     }
 

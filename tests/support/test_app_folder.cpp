@@ -17,6 +17,21 @@ namespace {
 
 const QString kStaged = QStringLiteral(PAPERWAKE_STAGED_APP_DIR);
 
+// write_pdf PAGE PDF: a one-page PDF that qpdf reads without complaint, carrying the page's
+// bytes in a stream of its own so a test can tell which page a PDF came from.
+const QByteArray kWritePdf = R"sh(write_pdf() {
+    printf '%%PDF-1.4\n' > "$2"
+    o1=$(wc -c < "$2"); printf '1 0 obj\n<< /Type /Catalog /Pages 2 0 R /PageFile 5 0 R >>\nendobj\n' >> "$2"
+    o2=$(wc -c < "$2"); printf '2 0 obj\n<< /Type /Pages /Kids [3 0 R] /Count 1 >>\nendobj\n' >> "$2"
+    o3=$(wc -c < "$2"); printf '3 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R >>\nendobj\n' >> "$2"
+    o4=$(wc -c < "$2"); printf '4 0 obj\n<< /Length 0 >>\nstream\n\nendstream\nendobj\n' >> "$2"
+    o5=$(wc -c < "$2"); printf '5 0 obj\n<< /Length %d >>\nstream\n' "$(wc -c < "$1")" >> "$2"
+    cat "$1" >> "$2"; printf '\nendstream\nendobj\n' >> "$2"
+    x=$(wc -c < "$2")
+    printf 'xref\n0 6\n0000000000 65535 f \n%010d 00000 n \n%010d 00000 n \n%010d 00000 n \n%010d 00000 n \n%010d 00000 n \ntrailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n' "$o1" "$o2" "$o3" "$o4" "$o5" "$x" >> "$2"
+}
+)sh";
+
 void copyTree(const QString &from, const QString &to)
 {
     QDir().mkpath(to);
@@ -70,7 +85,7 @@ QString TestAppFolder::installFakeConverter(const QByteArray &scriptBody) const
 {
     const QString target = file(QStringLiteral("bin/wkhtmltopdf"));
     QFile::remove(target);
-    writeFile(QStringLiteral("bin/wkhtmltopdf"), "#!/bin/sh\n" + scriptBody + "\n");
+    writeFile(QStringLiteral("bin/wkhtmltopdf"), "#!/bin/sh\n" + kWritePdf + scriptBody + "\n");
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                       | QFileDevice::ExeOwner | QFileDevice::ReadGroup
                                       | QFileDevice::ExeGroup);
@@ -114,16 +129,42 @@ QString pdfText(const QString &pdfPath)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-int pdfPageCount(const QString &pdfPath)
+QByteArray pdfPlainBytes(const QString &pdfPath)
 {
     QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {pdfPath});
-    if (!process.waitForFinished(60000))
-        return 0;
-    for (const QByteArray &line : process.readAllStandardOutput().split('\n'))
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return 0;
+    process.start(QStringLiteral("qpdf"),
+                  {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), pdfPath,
+                   QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+QString pdfInfo(const QString &pdfPath)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                              pdfPath});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString pdfInfoField(const QString &pdfPath, const QString &field)
+{
+    const QString prefix = field + u':';
+    for (const QString &line : pdfInfo(pdfPath).split(u'\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed();
+    return {};
+}
+
+bool qpdfCheckPasses(const QString &pdfPath)
+{
+    QProcess process;
+    process.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdfPath});
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
 }
 
 QByteArray readBytes(const QString &path)

@@ -27,7 +27,8 @@ public:
 
     // Writes bytes to a file below the folder, creating its parent folders.
     QString writeFile(const QString &relative, const QByteArray &bytes) const;
-    // Replaces bin/wkhtmltopdf by a shell script with this body (arguments in "$@").
+    // Replaces bin/wkhtmltopdf by a shell script with this body (arguments in "$@"). The body
+    // may call write_pdf PAGE PDF: a small valid PDF that holds the page's bytes (pdfPlainBytes).
     QString installFakeConverter(const QByteArray &scriptBody) const;
 
 private:
@@ -39,9 +40,6 @@ private:
 QString testConverter();
 
 // While it lives, PATH names only an empty folder, so no converter is found there.
-// Pages of a PDF as pdfinfo counts them; 0 when it cannot read it.
-int pdfPageCount(const QString &pdfPath);
-
 class NoConverterOnPath
 {
 public:
@@ -67,5 +65,14 @@ QString copyTestData(const QString &relative, const QString &folder);
 // holds it (undecodable bytes escaped), empty when it could not be made.
 QString writeFileNamedInBytes(const QString &folder, const QByteArray &nameBytes,
                               const QByteArray &content);
+// The PDF with its streams uncompressed and no object streams (qpdf --qdf); empty when qpdf
+// cannot read it.
+QByteArray pdfPlainBytes(const QString &pdfPath);
+// What pdfinfo -enc UTF-8 says, and one field of it ("Title", "Optimized"); empty when
+// pdfinfo cannot read the PDF.
+QString pdfInfo(const QString &pdfPath);
+QString pdfInfoField(const QString &pdfPath, const QString &field);
+// Whether qpdf --check finds nothing wrong.
+bool qpdfCheckPasses(const QString &pdfPath);
 // Reads a whole file; empty when missing.
 QByteArray readBytes(const QString &path);

@@ -1,6 +1,7 @@
 #include "converter.h"
 
 #include <filesystem>
+#include <mutex>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -14,11 +15,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace conversion {
 
@@ -160,6 +163,8 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
         return QStringLiteral("the converter wrote an incomplete PDF");
     case ConversionOutcome::NotPutInPlace:
         return QStringLiteral("the PDF was made but could not be put in place");
+    case ConversionOutcome::DamagedPdf:
+        return QStringLiteral("the converter wrote a damaged PDF");
     case ConversionOutcome::Stopped:
         return QStringLiteral("the conversion was stopped");
     }
@@ -182,6 +187,14 @@ void killConverter(QProcess *process)
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
 
+// Moves the finished PDF onto its name; the system's reason when it cannot.
+QString putInPlace(const QString &partialPath, const QString &pdfPath)
+{
+    std::error_code error;
+    std::filesystem::rename(partialPath.toStdU16String(), pdfPath.toStdU16String(), error);
+    return error ? QString::fromStdString(error.message()) : QString();
+}
+
 // How long the engine may take to answer the cancel of a conversion past its time limit.
 constexpr std::chrono::seconds kEngineCancelGrace{10};
 
@@ -200,6 +213,13 @@ PdfCheck checkPdf(const QString &path)
     const QByteArray tail = pdf.read(kTail).trimmed();
     return tail.endsWith("%%EOF") ? PdfCheck::Complete : PdfCheck::Incomplete;
 }
+
+struct ConversionLauncher::Abandon
+{
+    std::mutex mutex;
+    bool abandoned = false; // the launcher is gone: whoever comes last removes the file
+    bool done = false;      // the worker has let go of the file
+};
 
 ConversionLauncher::ConversionLauncher(const QString &converter, QObject *parent)
     : QObject(parent), m_converter(converter), m_builtin(conversion::isBuiltinEngine(converter))
@@ -221,6 +241,16 @@ ConversionLauncher::~ConversionLauncher()
     releaseEngine(!jobs.isEmpty());
     for (const Job &job : jobs)
         QFile::remove(job.partialPath);
+    // A worker cannot be interrupted; the file goes when it has let go of it.
+    const QHash<int, Finishing> finishing = std::exchange(m_finishing, {});
+    for (const Finishing &f : finishing) {
+        f.watcher->disconnect(this);
+        delete f.watcher;
+        const std::lock_guard lock(f.abandon->mutex);
+        f.abandon->abandoned = true;
+        if (f.abandon->done)
+            QFile::remove(f.partialPath);
+    }
 }
 
 void ConversionLauncher::releaseEngine(bool kill)
@@ -265,7 +295,8 @@ QProcess *ConversionLauncher::startProcess(const QStringList &arguments)
     return process;
 }
 
-int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
+int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
+                              const std::optional<PdfProperties> &properties)
 {
     const int id = m_nextId++;
     // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
@@ -279,6 +310,7 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath)
     Job job;
     job.pdfPath = pdfPath;
     job.partialPath = partialPath;
+    job.properties = properties;
     job.timer = new QTimer(this);
     job.timer->setSingleShot(true);
     job.timer->setInterval(m_timeout);
@@ -467,19 +499,65 @@ void ConversionLauncher::conclude(int id, ConversionOutcome failure, const QStri
             break;
         }
 
+    if (outcome == ConversionOutcome::Made && m_pdfChecks)
+        return startFinishing(id, job);
     QString reason = outcome == ConversionOutcome::Stopped ? QString() : detail;
     if (outcome == ConversionOutcome::Made) {
-        reason.clear();
-        std::error_code error;
-        std::filesystem::rename(job.partialPath.toStdU16String(), job.pdfPath.toStdU16String(),
-                                error);
-        if (error) {
+        reason = putInPlace(job.partialPath, job.pdfPath);
+        if (!reason.isEmpty())
             outcome = ConversionOutcome::NotPutInPlace;
-            reason = QString::fromStdString(error.message());
-        }
     }
     QFile::remove(job.partialPath);
     emit finished(id, outcome, reason);
+}
+
+void ConversionLauncher::startFinishing(int id, const Job &job)
+{
+    auto abandon = std::make_shared<Abandon>();
+    auto *watcher = new QFutureWatcher<pdffinishing::Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, id, watcher] {
+        const pdffinishing::Result result = watcher->result();
+        watcher->deleteLater();
+        onFinishingDone(id, result);
+    });
+    m_finishing.insert(id, Finishing{job.pdfPath, job.partialPath, watcher, abandon});
+    // qpdf reads and rewrites the whole PDF, which takes a while for a large one.
+    watcher->setFuture(QtConcurrent::run(
+        [partialPath = job.partialPath, properties = job.properties, abandon] {
+            const pdffinishing::Result result =
+                properties ? pdffinishing::finishPdf(partialPath, *properties)
+                           : pdffinishing::verifyPdf(partialPath);
+            const std::lock_guard lock(abandon->mutex);
+            abandon->done = true;
+            if (abandon->abandoned)
+                QFile::remove(partialPath);
+            return result;
+        }));
+}
+
+void ConversionLauncher::onFinishingDone(int id, const pdffinishing::Result &result)
+{
+    const auto it = m_finishing.find(id);
+    if (it == m_finishing.end())
+        return;
+    const Finishing finishing = *it;
+    m_finishing.erase(it);
+
+    ConversionOutcome outcome = ConversionOutcome::Made;
+    QString detail;
+    if (finishing.stopped) {
+        outcome = ConversionOutcome::Stopped;
+    } else if (!result.ok()) {
+        outcome = result.damaged ? ConversionOutcome::DamagedPdf
+                                 : ConversionOutcome::NotPutInPlace;
+        detail = result.problem;
+    } else if (const QString error = putInPlace(finishing.partialPath, finishing.pdfPath);
+               !error.isEmpty()) {
+        outcome = ConversionOutcome::NotPutInPlace;
+        detail = error;
+    }
+    QFile::remove(finishing.partialPath);
+    emit finished(id, outcome, detail);
 }
 
 void ConversionLauncher::stopAll()
@@ -498,6 +576,9 @@ void ConversionLauncher::stopAll()
     }
     if (onEngine && m_engine)
         killConverter(m_engine);
+    // qpdf's work is not interrupted, only not used.
+    for (Finishing &finishing : m_finishing)
+        finishing.stopped = true;
 }
 
 QString ConversionLauncher::lastErrorLine(const QByteArray &errorTail)

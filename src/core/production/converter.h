@@ -1,11 +1,15 @@
 #pragma once
 
+#include "pdf_finishing.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
+#include <memory>
+#include <optional>
 
 class QProcess;
 class QTimer;
@@ -50,7 +54,8 @@ enum class ConversionOutcome {
     TimedOut,
     NoPdfWritten,  // also: a file that does not start with "%PDF"
     IncompletePdf, // "%PDF" at the start but no "%%EOF" at the end
-    NotPutInPlace, // a complete PDF that could not be moved onto the PDF's name
+    NotPutInPlace, // a complete PDF that could not be finished or moved onto the PDF's name
+    DamagedPdf,    // complete at both ends, but qpdf cannot read it or finds no page
     Stopped,       // ended by stopAll()
 };
 
@@ -64,10 +69,11 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
 // Starts conversions and watches them. An external converter runs as one process per
 // conversion; the built-in engine runs as one warm process that takes every conversion over a
 // pipe. A conversion counts as made only when the converter ended normally (any exit code: the
-// converter exits 1 when a page script cannot be loaded and still writes a good PDF) and it
-// wrote a complete PDF (see checkPdf). The converter writes to a fresh temporary file beside
-// the PDF, moved onto the PDF only when good, so a PDF of an earlier run neither passes for
-// the result nor is lost to a failure.
+// converter exits 1 when a page script cannot be loaded and still writes a good PDF), it wrote
+// a complete PDF (see checkPdf) and qpdf reads it (see pdffinishing), which happens on a worker
+// thread. The converter writes to a fresh temporary file beside the PDF, moved onto the PDF
+// only when good, so a PDF of an earlier run neither passes for the result nor is lost to a
+// failure.
 class ConversionLauncher : public QObject
 {
     Q_OBJECT
@@ -79,11 +85,16 @@ public:
     QString converter() const { return m_converter; }
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     std::chrono::milliseconds timeout() const { return m_timeout; }
+    // Off: the converter's PDF goes into place as it is, unread by qpdf (to measure what the
+    // check and finishing cost).
+    void setPdfChecks(bool on) { m_pdfChecks = on; }
 
-    // Starts the converter on the page and returns the id that
-    // finished() will carry. Never reports synchronously.
-    int start(const QString &pagePath, const QString &pdfPath);
-    int runningCount() const { return int(m_jobs.size()); }
+    // Starts the converter on the page and returns the id that finished() will carry. Never
+    // reports synchronously. With properties the PDF is finished (properties set, linearized)
+    // before it is moved into place; without, it is only checked.
+    int start(const QString &pagePath, const QString &pdfPath,
+              const std::optional<PdfProperties> &properties = std::nullopt);
+    int runningCount() const { return int(m_jobs.size() + m_finishing.size()); }
     // Kills every running converter; each is reported as Stopped once it has ended, and what it
     // began is removed then. Returns at once.
     void stopAll();
@@ -99,8 +110,20 @@ private:
         QTimer *timer = nullptr;
         QString pdfPath;
         QString partialPath; // what the converter writes; moved onto pdfPath when good
+        std::optional<PdfProperties> properties;
         QByteArray errorTail;
         bool timedOut = false;
+        bool stopped = false;
+    };
+    // Shared with the worker that checks a PDF, so the temporary file is removed exactly once
+    // when the launcher goes away first.
+    struct Abandon;
+    struct Finishing
+    {
+        QString pdfPath;
+        QString partialPath;
+        QObject *watcher = nullptr;
+        std::shared_ptr<Abandon> abandon;
         bool stopped = false;
     };
 
@@ -116,9 +139,13 @@ private:
     void onTimeout(int id);
     // Reports a conversion whose converter has ended: failure, or its PDF checked and moved.
     void conclude(int id, ConversionOutcome failure, const QString &detail);
+    void startFinishing(int id, const Job &job);
+    void onFinishingDone(int id, const pdffinishing::Result &result);
     static QString lastErrorLine(const QByteArray &errorTail);
 
     QString m_converter;
+    bool m_pdfChecks = true;
+    QHash<int, Finishing> m_finishing; // converter done, qpdf at work on the PDF
     bool m_builtin = false;
     QProcess *m_engine = nullptr; // the warm built-in engine, started with the first conversion
     QByteArray m_engineOutput;    // an answer not yet ended by its line end

@@ -1,5 +1,7 @@
 #include "production_run.h"
 
+#include "keyword_combinations.h"
+#include "local_names.h"
 #include "output_names.h"
 #include "page_builder.h"
 #include "page_file.h"
@@ -74,6 +76,15 @@ bool processExists(qint64 pid)
     Q_UNUSED(pid);
     return true; // never remove what may still be written
 #endif
+}
+
+// The article's file name without its extension, as a PDF title.
+QString articleTitle(const QString &nativeArticle)
+{
+    QString name = localnames::asValidName(QFileInfo(nativeArticle).fileName());
+    if (const qsizetype dot = name.lastIndexOf(u'.'); dot > 0)
+        name.truncate(dot);
+    return name;
 }
 
 } // namespace
@@ -190,6 +201,7 @@ QString ProductionRun::prepare(const RunInput &input)
                                                     input.ctaUrl);
     m_launcher = std::make_unique<ConversionLauncher>(converter);
     m_launcher->setTimeout(input.conversionTimeout);
+    m_launcher->setPdfChecks(input.finishPdfs);
     connect(m_launcher.get(), &ConversionLauncher::finished, this,
             &ProductionRun::onConversionFinished);
     return {};
@@ -205,6 +217,9 @@ void ProductionRun::buildItems()
     if (!m_input.bulk) {
         const QString name = m_report.usedName;
         Item item;
+        item.properties = {m_input.title.isEmpty() ? m_input.singleName : m_input.title,
+                           m_input.subject.isEmpty() ? m_input.adTitle : m_input.subject,
+                           m_input.keywords, m_input.author, {}};
         item.articles = m_input.articles;
         item.pdfName = name + QStringLiteral(".pdf");
         item.pdfPath = paths::join(m_outputFolder, item.pdfName);
@@ -222,10 +237,16 @@ void ProductionRun::buildItems()
             outputnames::bulkPageFileName(outputnames::articleBaseName(nativeArticle));
         Item item;
         item.articles = {article};
+        item.properties.subject = m_input.adTitle;
+        item.properties.author = m_input.author;
         if (m_input.useOriginalNames) {
             item.pdfName = outputnames::bulkPdfName(nativeArticle);
+            item.properties.title = articleTitle(nativeArticle);
         } else {
-            item.pdfName = outputnames::keywordPdfName(names.at(nameIndex));
+            const QString &name = names.at(nameIndex);
+            item.pdfName = outputnames::keywordPdfName(name);
+            item.properties.title = name; // as the user sees it, spaces and all
+            item.properties.keywords = keywordOfName(name, m_input.namePatterns);
             nameIndex = nameIndex + 1 < names.size() ? nameIndex + 1 : 0;
         }
         item.pdfPath = paths::join(m_outputFolder, item.pdfName);
@@ -286,7 +307,7 @@ void ProductionRun::advance()
                 ++i;
                 continue;
             }
-            const int id = m_launcher->start(item.pagePath, item.pdfPath);
+            const int id = m_launcher->start(item.pagePath, item.pdfPath, item.properties);
             m_converting.insert(id, item);
             m_ready.erase(m_ready.begin() + i);
         }

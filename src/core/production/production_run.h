@@ -26,11 +26,20 @@ struct RunInput
     bool bulk = true;             // one PDF per article, else one PDF of all articles
     bool useOriginalNames = true; // bulk: PDFs named after the articles, else after finalNames
     QStringList finalNames;       // bulk with keyword names: used in turn, from the first again
+    QStringList namePatterns;     // what finalNames were made from: tells each name's keyword
     QString singleName;           // single: the name as typed; spaces become "-"
+    // Document properties. Title, subject and keywords apply to a single run (empty: the name
+    // as typed, the ad title, none); a bulk run derives them per PDF. The author goes on every
+    // PDF.
+    QString title;
+    QString subject;
+    QString keywords;
+    QString author;
     int maxJobs = 0;              // conversions at once; 0: defaultJobs(converter)
     QString converter;            // empty: conversion::converterPath(appFolder)
     QString outputFolder;         // empty: appFolder/bin/output
     std::chrono::milliseconds conversionTimeout{std::chrono::minutes(10)};
+    bool finishPdfs = true; // off: the converter's PDFs as they are (to measure what it costs)
 };
 
 struct RunFailure
@@ -106,6 +115,7 @@ private:
         QString pdfPath;
         QString pagePath;
         QString problem; // known before anything is read: the item fails with it
+        PdfProperties properties;
     };
     struct Prepared
     {

@@ -477,6 +477,7 @@ RunInput frmMass::runInput() const
     input.bulk = optCreationMode[1]->isChecked();
     input.useOriginalNames = !m_keywordNames->useKeywordNames();
     input.finalNames = m_keywordNames->finalList();
+    input.namePatterns = m_keywordNames->patterns();
     input.singleName = txtPDFFilename->text();
     return input;
 }

@@ -1,0 +1,151 @@
+#include "pdf_finishing.h"
+
+#include "build_info.h"
+
+#include <QFile>
+
+#include <qpdf/Buffer.hh>
+#include <qpdf/Pl_Discard.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+#include <qpdf/QUtil.hh>
+
+#include <cstdio>
+#include <optional>
+
+namespace pdffinishing {
+
+QString creator()
+{
+    return QStringLiteral("Paperwake " PAPERWAKE_VERSION);
+}
+
+namespace {
+
+// qpdf's words without the file name: the file is a temporary one the user never sees.
+QString reasonOf(const QPDFExc &error)
+{
+    return QString::fromStdString(error.getMessageDetail());
+}
+
+// The first thing qpdf found wrong.
+Result damage(QPDF &pdf)
+{
+    const std::vector<QPDFExc> warnings = pdf.getWarnings();
+    return {warnings.empty() ? QStringLiteral("qpdf found the PDF damaged")
+                             : reasonOf(warnings.front()),
+            true};
+}
+
+void setText(QPDFObjectHandle info, const char *key, const QString &value)
+{
+    if (value.isEmpty())
+        info.removeKey(key);
+    else // PDFDocEncoding where it suffices, else UTF-16 with a byte-order mark
+        info.replaceKey(key, QPDFObjectHandle::newUnicodeString(value.toStdString()));
+}
+
+void setProperties(QPDF &pdf, const PdfProperties &properties)
+{
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    QPDFObjectHandle info = trailer.getKey("/Info");
+    if (!info.isDictionary()) {
+        info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        trailer.replaceKey("/Info", info);
+    }
+    setText(info, "/Title", properties.title);
+    setText(info, "/Subject", properties.subject);
+    setText(info, "/Keywords", properties.keywords);
+    setText(info, "/Author", properties.author);
+    setText(info, "/Creator", properties.creator.isEmpty() ? creator() : properties.creator);
+    // A converter's XMP metadata would still hold its own title, and viewers that read XMP
+    // first would show that one.
+    QPDFObjectHandle root = pdf.getRoot();
+    if (root.hasKey("/Metadata"))
+        root.removeKey("/Metadata");
+}
+
+Result process(const QString &path, const PdfProperties *properties)
+{
+    Result result;
+    std::shared_ptr<Buffer> output;
+    try {
+        // QUtil opens names in UTF-8 on Windows; elsewhere the name's bytes are the file's.
+#ifdef Q_OS_WIN
+        const QByteArray name = path.toUtf8();
+#else
+        const QByteArray name = QFile::encodeName(path);
+#endif
+        FILE *file = QUtil::safe_fopen(name.constData(), "rb");
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile("PDF", file, true);
+        const bool noPage = QPDFPageDocumentHelper(pdf).getAllPages().empty();
+        // A file qpdf had to mend (a cut cross-reference table, a page tree pointing
+        // nowhere) is not what the converter meant to write.
+        if (pdf.anyWarnings())
+            return damage(pdf);
+        if (noPage) {
+            result.problem = QStringLiteral("the PDF has no page");
+            result.damaged = true;
+            return result;
+        }
+        if (properties)
+            setProperties(pdf, *properties);
+        // Writing visits every object, so a broken one shows up even when only checking.
+        QPDFWriter writer(pdf);
+        Pl_Discard discard;
+        if (properties) {
+            writer.setOutputMemory();
+            writer.setLinearization(true);
+            writer.setObjectStreamMode(qpdf_o_generate);
+            writer.setCompressStreams(true);
+        } else {
+            writer.setOutputPipeline(&discard);
+        }
+        writer.write();
+        if (pdf.anyWarnings())
+            return damage(pdf);
+        if (properties)
+            output = writer.getBufferSharedPointer();
+    } catch (const QPDFExc &error) {
+        result.problem = reasonOf(error);
+        result.damaged = true;
+        return result;
+    } catch (const std::exception &error) {
+        // Opening or reading the file failed, or qpdf gave up on it.
+        result.problem = QString::fromLocal8Bit(error.what());
+        result.damaged = true;
+        return result;
+    }
+    if (!output)
+        return result;
+
+    // The file is read completely by now; the finished PDF takes its place.
+    QFile file(path);
+    const auto size = qint64(output->getSize());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(reinterpret_cast<const char *>(output->getBuffer()), size) != size
+        || !file.flush()) {
+        result.problem =
+            QStringLiteral("the finished PDF could not be written (%1)").arg(file.errorString());
+    }
+    return result;
+}
+
+} // namespace
+
+Result verifyPdf(const QString &path)
+{
+    return process(path, nullptr);
+}
+
+Result finishPdf(const QString &path, const PdfProperties &properties)
+{
+    return process(path, &properties);
+}
+
+} // namespace pdffinishing
