@@ -512,13 +512,14 @@ int namesCommand(const QStringList &arguments)
 int fillerCommand(const QStringList &arguments)
 {
     Command command(QStringLiteral("filler"),
-                    QStringLiteral("--pages N [--keywords FILE] [--seed S] --out FILE.txt"),
+                    QStringLiteral("--pages N [--keywords FILE] [--seed S] [--replace] "
+                                   "--out FILE.txt"),
                     QStringLiteral("Writes a filler article as the Random Content Generator "
                                    "window does: N + 1 pages of five-word sentences drawn from "
                                    "the application folder's word lists random/1.txt to "
                                    "random/5.txt, with a keyword in every paragraph when "
-                                   "keywords are given. The file is UTF-8 with CR LF line ends "
-                                   "and replaces a file of that name."));
+                                   "keywords are given. The file is UTF-8 with CR LF line ends; "
+                                   "a file of that name is replaced only with --replace."));
     const QCommandLineOption pages(
         QStringLiteral("pages"),
         QStringLiteral("The number of pages as the window counts them, 0 to %1.")
@@ -537,9 +538,14 @@ int fillerCommand(const QStringList &arguments)
         QStringLiteral("The file to write, in a folder that exists; \".txt\" is added when the "
                        "name does not end in it."),
         QStringLiteral("FILE.txt"));
+    const QCommandLineOption replace(
+        QStringLiteral("replace"),
+        QStringLiteral("Replace the file when one of that name exists (never anything but a "
+                       "regular file)."));
     command.parser.addOption(pages);
     command.parser.addOption(keywords);
     command.parser.addOption(seed);
+    command.parser.addOption(replace);
     command.parser.addOption(outFile);
     if (const int status = command.parse(arguments, false); status >= 0)
         return status;
@@ -577,6 +583,11 @@ int fillerCommand(const QStringList &arguments)
                 QStringLiteral("Give the file to write, such as %1")
                     .arg(QDir::toNativeSeparators(
                         QDir(folder).filePath(QStringLiteral("filler.txt")))));
+    // An article of that name is most likely someone's work.
+    if (const QFileInfo existing(path);
+        (existing.exists() || existing.isSymLink()) && !parser.isSet(replace))
+        return command.problem(QStringLiteral("the file already exists: %1").arg(path),
+                               QStringLiteral("Give --replace to replace it."));
 
     QStringList keywordList;
     if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))

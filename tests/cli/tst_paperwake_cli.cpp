@@ -730,7 +730,8 @@ void PaperwakeCliTest::filler_savesWhatTheWindowSaves()
 
     const CliResult run =
         runCli({u"filler"_s, u"--app-dir"_s, app.path(), u"--pages"_s, u"2"_s, u"--keywords"_s,
-                keywords, u"--seed"_s, u"42"_s, u"--out"_s, app.file(u"articles/filler"_s)});
+                keywords, u"--seed"_s, u"42"_s, u"--replace"_s, u"--out"_s,
+                app.file(u"articles/filler"_s)});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(run.out, target + u'\n');
     QVERIFY2(run.err.startsWith(u"3 pages written, "_s), qPrintable(run.err));
@@ -779,6 +780,9 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("missing folder")
         << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/none/x.txt"_s}
         << u"the folder to write into does not exist"_s;
+    QTest::newRow("an existing file, no --replace")
+        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/markup"_s}
+        << u"the file already exists: "_s;
     QTest::newRow("missing keywords file")
         << QStringList{u"--pages"_s,       u"1"_s,     u"--keywords"_s,
                        u"@dir/none.txt"_s, u"--out"_s, u"@out"_s}
@@ -794,6 +798,7 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten()
     QFETCH(QString, message);
     TestAppFolder app;
     QDir().mkpath(app.file(u"articles/sub.txt"_s));
+    app.writeFile(u"articles/markup.txt"_s, "the user's article");
     if (arguments.removeOne(u"@emptylist"_s))
         app.writeFile(u"random/4.txt"_s, "\r\n");
     QStringList command{u"filler"_s, u"--app-dir"_s, app.path()};

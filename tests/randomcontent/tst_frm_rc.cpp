@@ -73,6 +73,7 @@ private slots:
     void save_refusesUnsafeNames();
     void save_writesUtf8CrLfAndRefreshesFileList();
     void save_failureShowsReasonAndNoDone();
+    void save_overAnotherFile_asksFirst();
 
 private:
     std::unique_ptr<TestAppFolder> app;
@@ -488,6 +489,40 @@ void FrmRcTest::save_failureShowsReasonAndNoDone()
     }
     QVERIFY(!QFileInfo::exists(gone));
     QCOMPARE(browser.refreshes, 0);
+}
+
+void FrmRcTest::save_overAnotherFile_asksFirst()
+{
+    const QString path = browser.path + QStringLiteral("/markup.txt");
+    QFile mine(path);
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("the user's article");
+    mine.close();
+    generate(QStringLiteral("0"));
+    const QString text = child<QPlainTextEdit>("RichTextBox1")->toPlainText();
+    child<QLineEdit>("txtFilename")->setText(QStringLiteral("markup"));
+
+    platform.answers.enqueue(Platform::Answer::No);
+    child("cmdSave")->click();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].buttons, Platform::Buttons::YesNo);
+    QCOMPARE(platform.messages[0].title, QStringLiteral("Please Confirm"));
+    QVERIFY2(platform.messages[0].text.contains(QDir::toNativeSeparators(path)),
+             qPrintable(platform.messages[0].text));
+    QCOMPARE(readBytes(path), QByteArray("the user's article"));
+    QCOMPARE(child<QPlainTextEdit>("RichTextBox1")->toPlainText(), text);
+    QCOMPARE(browser.refreshes, 0);
+
+    platform.answers.enqueue(Platform::Answer::Yes);
+    child("cmdSave")->click();
+    QCOMPARE(readBytes(path), asSaved(w->generatedText()));
+    QCOMPARE(platform.messages.size(), 3); // the question, then Done
+    QCOMPARE(platform.messages[2].title, QStringLiteral("Done"));
+
+    // The file is this window's own now: saving it again asks nothing.
+    child("cmdSave")->click();
+    QCOMPARE(platform.messages.size(), 4);
+    QCOMPARE(platform.messages[3].title, QStringLiteral("Done"));
 }
 
 QTEST_MAIN(FrmRcTest)
