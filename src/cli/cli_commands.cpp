@@ -50,8 +50,9 @@ QString whereHelp()
     const QString appFolder = applocation::applicationFolder(programFolder);
     const QString converter = conversion::converterPath(appFolder);
     return QStringLiteral(
-               "Application folder: the folder of this program when it holds bin/template.html\n"
-               "(a portable Paperwake), else your own folder\n"
+               "Application folder: your own folder when this program is installed (its data\n"
+               "in share/paperwake beside its bin folder), else the folder of this program (a\n"
+               "portable Paperwake); your own folder is\n"
                "  %1\n"
                "made at first use with copies of the template, scripts, word lists and name\n"
                "patterns for you to edit; files you change are never replaced, files you delete\n"
@@ -61,7 +62,9 @@ QString whereHelp()
                "PDF converter: bin/wkhtmltopdf in the application folder, else wkhtmltopdf on\n"
                "the PATH, else weasyprint on the PATH. This program uses:\n"
                "  %3\n")
-        .arg(applocation::perUserFolder(), appFolder,
+        .arg(applocation::perUserFolder().isEmpty() ? QStringLiteral("none: HOME is not set")
+                                                    : applocation::perUserFolder(),
+             appFolder.isEmpty() ? QStringLiteral("none") : appFolder,
              QFileInfo::exists(converter) ? converter : QStringLiteral("none found"));
 }
 
@@ -199,6 +202,8 @@ struct Command
         } else {
             const applocation::PreparedFolder prepared =
                 applocation::prepareApplicationFolder(QCoreApplication::applicationDirPath());
+            if (prepared.problem == applocation::kNoHome)
+                return badInput(name, prepared.problem + QStringLiteral(" or use --app-dir"));
             if (!prepared.problem.isEmpty())
                 return badInput(name, prepared.problem);
             appFolder = prepared.path;

@@ -603,7 +603,8 @@ void frmMass::Form_Load()
     }
 
     sFolder = outputFolderFor(m_appFolder);
-    if (!modGeneral::FileOrFolderExists(sFolder, true))
+    // No application folder (HOME unset): "/bin/output" is nobody's to make.
+    if (!m_appFolder.isEmpty() && !modGeneral::FileOrFolderExists(sFolder, true))
         QDir().mkdir(sFolder); // not mkpath: without bin this is not an application folder
 
     m_articleBrowser->UpdateFilesFound();
