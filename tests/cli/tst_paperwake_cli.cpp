@@ -196,7 +196,7 @@ void PaperwakeCliTest::bulk_folderOfThree_eachPdfHasTheAdAndItsArticle()
     QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
     const QString output = app.file(u"bin/output/"_s);
     QCOMPARE(sorted(lines(run.out)),
-             QStringList({output + u"Alpha-one.pdf"_s, output + u"Gamma.pdf"_s,
+             QStringList({output + u"Alpha-one.pdf"_s, output + u"Gamma.final.pdf"_s,
                           output + u"beta-two.pdf"_s}));
     const QStringList progress = lines(run.err);
     QCOMPARE(progress.size(), 4);
@@ -208,7 +208,7 @@ void PaperwakeCliTest::bulk_folderOfThree_eachPdfHasTheAdAndItsArticle()
 
     const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
                                       {u"beta-two.pdf"_s, u"Bees make honey."_s},
-                                      {u"Gamma.pdf"_s, u"Goats climb hills."_s}};
+                                      {u"Gamma.final.pdf"_s, u"Goats climb hills."_s}};
     for (auto it = own.begin(); it != own.end(); ++it) {
         const QString text = pdfText(output + it.key()).simplified();
         QVERIFY2(text.contains(u"Sunny Garden Offer"_s) && text.contains(u"Claim Your Seat"_s),

@@ -309,7 +309,7 @@ void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
     QCOMPARE(f.platform.openedFolders, QStringList{f.output({}).chopped(1)});
     QCOMPARE(f.window.sFolder, f.output({}).chopped(1));
 
-    const QStringList expected{"first-one.pdf", "Second.pdf", "third.pdf"};
+    const QStringList expected{"first-one.pdf", "Second.pdf", "third.old.pdf"};
     const QStringList articles{"Alpha", "Bravo", "Charlie"};
     for (int i = 0; i < 3; ++i) {
         const QString text = pdfText(f.output(expected[i]));

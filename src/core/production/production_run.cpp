@@ -226,6 +226,11 @@ void ProductionRun::buildItems()
         item.pagePath = paths::join(m_binFolder, pageName);
         if (!safename::isSafe(pageName) || !safename::isSafe(item.pdfName))
             item.problem = unusableName(safename::isSafe(item.pdfName) ? pageName : item.pdfName);
+        else if (!outputnames::fitsFileSystem(item.pdfName))
+            item.problem = QStringLiteral("the name is longer than a file name can be (%1 bytes, "
+                                          "at most %2)")
+                               .arg(QFile::encodeName(item.pdfName).size())
+                               .arg(outputnames::kMaxFileNameBytes);
         m_queue.push_back(item);
         m_pdfOrder << item.pdfPath;
     }
