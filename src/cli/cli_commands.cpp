@@ -313,6 +313,9 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
         hint = QStringLiteral("Missing or empty: %1").arg(missing.join(QStringLiteral(", ")));
         break;
     }
+    case CreateProblem::BadAddress:
+        hint = QStringLiteral("Give it with --cta-url, not \"%1\".").arg(input.ctaUrl);
+        break;
     case CreateProblem::NoKeywordNames:
         hint = QStringLiteral("The names file holds no names: %1").arg(namesFile);
         break;

@@ -421,7 +421,7 @@ void FrmRcTest::save_refusesUnsafeNames()
     child("cmdSave")->click();
 
     QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].title, QStringLiteral("Missing Info"));
+    QCOMPARE(platform.messages[0].title, QStringLiteral("Invalid Name"));
     QVERIFY2(platform.messages[0].text.contains(named), qPrintable(platform.messages[0].text));
     QVERIFY(QDir(browser.path).entryList(QDir::Files).isEmpty());
     QVERIFY(QDir(browser.path + QStringLiteral("/sub")).isEmpty());

@@ -290,7 +290,9 @@ void frmRC::cmdSave_Click()
     const QString name = txtFilename->text();
     const QString problem = filler::saveNameProblem(name);
     if (!problem.isEmpty()) {
-        m_platform->messageBox(this, problem, kMissingInfo);
+        // An empty name is missing; any other is one we refuse.
+        m_platform->messageBox(this, problem,
+                               name.isEmpty() ? kMissingInfo : QStringLiteral("Invalid Name"));
         return;
     }
 
