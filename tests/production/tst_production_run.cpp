@@ -109,6 +109,8 @@ private slots:
     void bulk_samePdfOrPageName_neverTwoConversionsAtOnce();
     void bulk_unreadableArticleOrUnwritablePage_othersStillMade();
     void runs_missingConverterOrTemplate_stopBeforeWriting();
+    void runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting_data();
+    void runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting();
     void single_unreadableArticle_makesNoPdf();
     void single_converterWritesNothing_failureNamed();
     void single_unsafeName_refused();
@@ -342,6 +344,41 @@ void ProductionRunTest::runs_missingConverterOrTemplate_stopBeforeWriting()
                      qPrintable(pages.join(u' ')));
             QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList());
         }
+    }
+}
+
+void ProductionRunTest::runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting_data()
+{
+    QTest::addColumn<QString>("fileAt");       // a plain file stands here
+    QTest::addColumn<QString>("outputFolder"); // the folder the run is told to write into
+    QTest::addColumn<QString>("why");
+    // Files, not permissions: a run as root writes through any permission.
+    QTest::newRow("cannot be made") << u"blocked"_s << u"blocked/output"_s << u"created"_s;
+    QTest::newRow("cannot be written") << u"taken"_s << u"taken"_s << u"written"_s;
+}
+
+void ProductionRunTest::runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting()
+{
+    QFETCH(QString, fileAt);
+    QFETCH(QString, outputFolder);
+    QFETCH(QString, why);
+    for (const bool single : {false, true}) {
+        TestAppFolder app;
+        app.installFakeConverter(kCopyingConverter);
+        app.writeFile(fileAt, "not a folder");
+        const QString oldPage = app.writeFile(u"bin/old.html"_s, "an earlier page");
+        RunInput input = adInput(app);
+        input.articles = {article(app, u"a.txt"_s, "words")};
+        input.singleName = u"name"_s;
+        input.bulk = !single;
+        input.outputFolder = QDir::toNativeSeparators(app.file(outputFolder));
+
+        const QString refused = runToEnd(input).refused;
+        QVERIFY2(refused.contains(input.outputFolder) && refused.contains(why), qPrintable(refused));
+        QCOMPARE(readBytes(app.file(fileAt)), QByteArray("not a folder"));
+        QCOMPARE(readBytes(oldPage), QByteArray("an earlier page")); // nothing changed
+        QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
+                 QStringList({u"old.html"_s, u"template.html"_s}));
     }
 }
 
