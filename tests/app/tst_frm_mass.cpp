@@ -29,6 +29,7 @@ private slots:
     void startUp_titleLabelsAndFirstPage();
     void startUp_createsOutputFolderOnlyWhenBinExists();
     void startUp_outputFolderAtRootHasOneSeparator();
+    void startUp_noApplicationFolder_makesNothing();
     void startUp_patternListFromFileOrEmpty();
     void showPage_switchesButtonsVisibilityAndFocus();
     void pageButtons_clickOnFrameOrLabelSwitches();
@@ -95,6 +96,16 @@ void FrmMassTest::startUp_outputFolderAtRootHasOneSeparator()
     const QString root = QDir::rootPath();
     QCOMPARE(frmMass::outputFolderFor(QDir::toNativeSeparators(root)),
              QDir::toNativeSeparators(root + QStringLiteral("bin/output")));
+}
+
+void FrmMassTest::startUp_noApplicationFolder_makesNothing()
+{
+    // Without HOME there is no application folder: its output folder would be the root's.
+    const QString rootOutput = frmMass::outputFolderFor(QString());
+    QVERIFY2(!QFileInfo::exists(rootOutput), qPrintable(rootOutput));
+    frmMass w(QString(), &platform);
+    QVERIFY(!QFileInfo::exists(rootOutput));
+    QVERIFY(platform.messages.isEmpty());
 }
 
 void FrmMassTest::startUp_patternListFromFileOrEmpty()

@@ -133,8 +133,6 @@ QString ProductionRun::prepare(const RunInput &input)
                          : input.outputFolder;
 
     // Everything is checked before anything is changed.
-    if (input.appFolder.isEmpty()) // its folders would be the root's
-        return QStringLiteral("There is no application folder to work in.");
     if (input.bulk && !input.useOriginalNames && input.finalNames.isEmpty())
         return QStringLiteral("There are no output names in the keyword list.");
     if (!input.bulk) {
