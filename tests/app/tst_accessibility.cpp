@@ -185,8 +185,7 @@ void AccessibilityTest::modeOption_toggleAction_switchesTheMode()
     // The Bulk layout, as a click gives it.
     QVERIFY(window.findChild<QGroupBox *>("frFilename_0")->isHidden());
     QVERIFY(!window.findChild<QGroupBox *>("frFilename_1")->isHidden());
-    QCOMPARE(window.findChild<QGroupBox *>("frSinglePDFCreation")->title(),
-             bulkOption->text());
+    QCOMPARE(window.findChild<QGroupBox *>("frSinglePDFCreation")->title(), bulkOption->text());
 }
 
 QTEST_MAIN(AccessibilityTest)

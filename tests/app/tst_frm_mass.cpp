@@ -423,7 +423,8 @@ void FrmMassTest::qtPlatform_openFolder_failureOfTheOpenerIsReported()
         QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
         script.write("#!/bin/sh\n" + body + "\n");
         script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ExeOwner);
     };
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);

@@ -728,10 +728,9 @@ void PaperwakeCliTest::filler_savesWhatTheWindowSaves()
     const QString keywords = app.writeFile(u"keywords.txt"_s, "green tea\r\n\r\nbamboo\r\n");
     const QString target = app.writeFile(u"articles/filler.txt"_s, "an older file");
 
-    const CliResult run =
-        runCli({u"filler"_s, u"--app-dir"_s, app.path(), u"--pages"_s, u"2"_s, u"--keywords"_s,
-                keywords, u"--seed"_s, u"42"_s, u"--replace"_s, u"--out"_s,
-                app.file(u"articles/filler"_s)});
+    const CliResult run = runCli({u"filler"_s, u"--app-dir"_s, app.path(), u"--pages"_s, u"2"_s,
+                                  u"--keywords"_s, keywords, u"--seed"_s, u"42"_s, u"--replace"_s,
+                                  u"--out"_s, app.file(u"articles/filler"_s)});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(run.out, target + u'\n');
     QVERIFY2(run.err.startsWith(u"3 pages written, "_s), qPrintable(run.err));

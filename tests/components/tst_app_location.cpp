@@ -194,7 +194,8 @@ void AppLocationTest::noHome_noFolderAndNothingMade_data()
     QTest::addColumn<QByteArray>("home");
     QTest::addColumn<QByteArray>("dataHome");
     QTest::newRow("HOME unset") << QByteArray() << QByteArray();
-    QTest::newRow("HOME relative, XDG_DATA_HOME relative") << QByteArray("home") << QByteArray("data");
+    QTest::newRow("HOME relative, XDG_DATA_HOME relative")
+        << QByteArray("home") << QByteArray("data");
 }
 
 void AppLocationTest::noHome_noFolderAndNothingMade()

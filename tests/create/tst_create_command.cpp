@@ -106,16 +106,21 @@ void CreateCommandTest::checks_firstFailureWins_data()
     QTest::newRow("nothing at all: only the article message")
         << 0 << "" << false << false << 0 << "" << noArticles;
     QTest::newRow("one ad field empty") << 1 << "t||u" << false << false << 0 << "x" << noAd;
-    QTest::newRow("blanks count as entered") << 1 << " | |https://u" << false << false << 0 << " " << "";
-    QTest::newRow("bulk, original names, no keywords") << 2 << "t|c|https://u" << true << false << 0 << ""
-                                                       << "";
-    QTest::newRow("bulk, keyword names, empty list") << 2 << "t|c|https://u" << true << true << 0 << ""
-                                                     << noKeywords;
-    QTest::newRow("bulk ignores the single name") << 2 << "t|c|https://u" << true << true << 3 << "a/b"
-                                                  << "";
-    QTest::newRow("single ignores the keyword list") << 1 << "t|c|https://u" << false << true << 0 << "r"
-                                                     << "";
-    QTest::newRow("single without a name") << 1 << "t|c|https://u" << false << false << 0 << "" << noName;
+    QTest::newRow("blanks count as entered") << 1 << " | |https://u" << false << false << 0 << " "
+                                             << "";
+    QTest::newRow("bulk, original names, no keywords")
+        << 2 << "t|c|https://u" << true << false << 0 << ""
+        << "";
+    QTest::newRow("bulk, keyword names, empty list")
+        << 2 << "t|c|https://u" << true << true << 0 << "" << noKeywords;
+    QTest::newRow("bulk ignores the single name")
+        << 2 << "t|c|https://u" << true << true << 3 << "a/b"
+        << "";
+    QTest::newRow("single ignores the keyword list")
+        << 1 << "t|c|https://u" << false << true << 0 << "r"
+        << "";
+    QTest::newRow("single without a name")
+        << 1 << "t|c|https://u" << false << false << 0 << "" << noName;
 }
 
 void CreateCommandTest::checks_firstFailureWins()

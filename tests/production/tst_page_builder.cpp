@@ -191,7 +191,8 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
     QTest::newRow("declaration is no comment")
         << u"<!DOCTYPE html><!- x>"_s << u"&lt;!DOCTYPE html>&lt;!- x>"_s;
     QTest::newRow("entities and > untouched") << u"AT&T -> &amp; &lt;"_s << u"AT&T -> &amp; &lt;"_s;
-    QTest::newRow("line end inside a tag stays in it") << u"<p\r\nclass=x>a"_s << u"<p\r\nclass=x>a"_s;
+    QTest::newRow("line end inside a tag stays in it")
+        << u"<p\r\nclass=x>a"_s << u"<p\r\nclass=x>a"_s;
     QTest::newRow("tag never closed") << u"x <b title=\"y>\n"_s << u"x &lt;b title=\"y><br><br>"_s;
 
     // Articles are often written by others: nothing in them may run or fetch.
@@ -226,9 +227,10 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets()
 void PageBuilderTest::htmlWriter_partsJoinedAreTheWholeHtml()
 {
     // Tags, comments and line ends of all kinds, so parts end inside every one of them.
-    QString text = u"<b>bold</b>\t<br/>\r\n<p\nclass=x onclick=y>x<y >z<i\r\n<!--c\r\n-->\n<h1 >"
-                   "\r\r\n<b\t<a\n< b<\n</li>\t(i<n) <x@y.z>\r\n<!-- <b> --> <a href='j&#97;vascript:'>"
-                   "<script>x</script> <!-- never closed"_s;
+    QString text =
+        u"<b>bold</b>\t<br/>\r\n<p\nclass=x onclick=y>x<y >z<i\r\n<!--c\r\n-->\n<h1 >"
+        "\r\r\n<b\t<a\n< b<\n</li>\t(i<n) <x@y.z>\r\n<!-- <b> --> <a href='j&#97;vascript:'>"
+        "<script>x</script> <!-- never closed"_s;
     for (const char *fixture :
          {"lf-paragraphs.txt", "mixed-line-ends.txt", "angle-brackets.txt", "markup.txt"}) {
         QString fileText, reason;
@@ -383,10 +385,9 @@ void PageBuilderTest::pageFileNames_tooLong_shortenedAndKeptApart()
     const QString a = QString(250, u'a') + u'1';
     const QString b = QString(250, u'a') + u'2';
     const QString multiByte = QString(200, u'é'); // 400 bytes
-    const QStringList pages = {outputnames::bulkPageFileName(a + u".txt"_s),
-                               outputnames::bulkPageFileName(b + u".txt"_s),
-                               outputnames::singlePageFileName(a),
-                               outputnames::singlePageFileName(multiByte)};
+    const QStringList pages = {
+        outputnames::bulkPageFileName(a + u".txt"_s), outputnames::bulkPageFileName(b + u".txt"_s),
+        outputnames::singlePageFileName(a), outputnames::singlePageFileName(multiByte)};
     for (const QString &page : pages) {
         QVERIFY2(QFile::encodeName(page).size() <= 255, qPrintable(page));
         QVERIFY(page.endsWith(u".html"_s));

@@ -138,8 +138,8 @@ void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
     QCOMPARE(run.finished.size(), 3);
     QVERIFY(run.finished.last().startsWith(u"3/3 "_s));
     QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
-             QStringList(
-                 {u"Alpha-one.html"_s, u"Gamma.final.html"_s, u"beta-two.html"_s, u"template.html"_s}));
+             QStringList({u"Alpha-one.html"_s, u"Gamma.final.html"_s, u"beta-two.html"_s,
+                          u"template.html"_s}));
 
     const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
                                       {u"beta-two.pdf"_s, u"Bees make honey."_s},
@@ -374,7 +374,8 @@ void ProductionRunTest::runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting
         input.outputFolder = QDir::toNativeSeparators(app.file(outputFolder));
 
         const QString refused = runToEnd(input).refused;
-        QVERIFY2(refused.contains(input.outputFolder) && refused.contains(why), qPrintable(refused));
+        QVERIFY2(refused.contains(input.outputFolder) && refused.contains(why),
+                 qPrintable(refused));
         QCOMPARE(readBytes(app.file(fileAt)), QByteArray("not a folder"));
         QCOMPARE(readBytes(oldPage), QByteArray("an earlier page")); // nothing changed
         QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),

@@ -23,10 +23,10 @@ QString guardTemplate(const QString &pageFileName)
         isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
     if (fitsFileSystem(page))
         return page;
-    const QString tail = u'-' +
-        QString::fromLatin1(QCryptographicHash::hash(page.toUtf8(), QCryptographicHash::Sha1)
-                                .toHex()
-                                .left(16)) +
+    const QString tail =
+        u'-' +
+        QString::fromLatin1(
+            QCryptographicHash::hash(page.toUtf8(), QCryptographicHash::Sha1).toHex().left(16)) +
         QStringLiteral(".html");
     QString head = page.chopped(5); // ".html"
     while (!head.isEmpty() && !fitsFileSystem(head + tail))
@@ -46,7 +46,6 @@ bool fitsFileSystem(const QString &fileName)
 {
     return QFile::encodeName(fileName).size() <= kMaxFileNameBytes;
 }
-
 
 QString GetCleanFileName(const QString &sPath)
 {

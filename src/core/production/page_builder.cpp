@@ -41,9 +41,8 @@ constexpr std::string_view kUntrusted[] = {"script", "style", "iframe", "frame",
                                            "embed",  "link",  "meta",   "base",  "form"};
 
 // Attributes whose value is an address the page may follow.
-constexpr std::string_view kAddressAttributes[] = {"href",       "src",        "xlink:href",
-                                                   "action",     "formaction", "background",
-                                                   "poster",     "data",       "cite"};
+constexpr std::string_view kAddressAttributes[] = {
+    "href", "src", "xlink:href", "action", "formaction", "background", "poster", "data", "cite"};
 
 bool isAsciiLetterOrDigit(QChar c)
 {
@@ -57,8 +56,7 @@ bool isHtmlSpace(QChar c)
     return u == u' ' || u == u'\t' || u == u'\n' || u == u'\r' || u == u'\f';
 }
 
-template <size_t N>
-bool isOneOf(QStringView name, const std::string_view (&names)[N])
+template <size_t N> bool isOneOf(QStringView name, const std::string_view (&names)[N])
 {
     std::string lower;
     lower.reserve(size_t(name.size()));
@@ -154,10 +152,12 @@ QString addressAsRead(QStringView value)
         if (c == u'&' && i + 1 < value.size()) {
             qsizetype j = i + 1;
             if (value[j] == u'#') {
-                const bool hex = j + 1 < value.size() && (value[j + 1] == u'x' || value[j + 1] == u'X');
+                const bool hex =
+                    j + 1 < value.size() && (value[j + 1] == u'x' || value[j + 1] == u'X');
                 j += hex ? 2 : 1;
                 const qsizetype digits = j;
-                while (j < value.size() && (hex ? isAsciiLetterOrDigit(value[j]) : value[j].isDigit()))
+                while (j < value.size() &&
+                       (hex ? isAsciiLetterOrDigit(value[j]) : value[j].isDigit()))
                     ++j;
                 const uint code = value.sliced(digits, j - digits).toUInt(nullptr, hex ? 16 : 10);
                 if (code > 0x20 && code < 0x110000)
@@ -216,9 +216,7 @@ QString HtmlWriter::next(qsizetype limit)
     QString html;
     html.reserve(stop - m_pos + (stop - m_pos) / 16);
     qsizetype plainFrom = m_pos;
-    const auto flushTo = [&](qsizetype to) {
-        html += text.sliced(plainFrom, to - plainFrom);
-    };
+    const auto flushTo = [&](qsizetype to) { html += text.sliced(plainFrom, to - plainFrom); };
     qsizetype i = m_pos;
     while (i < stop) {
         if (m_commentEnd > i) {
@@ -257,7 +255,8 @@ QString HtmlWriter::next(qsizetype limit)
                                 html += u' ';
                                 html += text.sliced(attribute.from, attribute.to - attribute.from);
                             }
-                        const qsizetype tail = attributes.isEmpty() ? nameEnd : attributes.last().to;
+                        const qsizetype tail =
+                            attributes.isEmpty() ? nameEnd : attributes.last().to;
                         html += text.sliced(tail, end - tail);
                     }
                     plainFrom = end;

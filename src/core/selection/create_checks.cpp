@@ -81,7 +81,8 @@ CreateCheck checkCreate(const CreateInput &input)
                 QStringLiteral("A filename cannot contain these characters: %1\n"
                                "Please remove them from the name of your PDF file.")
                     .arg(safename::describe(bad))};
-    const QString pdfName = outputnames::singleOutputName(input.singleName) + QStringLiteral(".pdf");
+    const QString pdfName =
+        outputnames::singleOutputName(input.singleName) + QStringLiteral(".pdf");
     if (!outputnames::fitsFileSystem(pdfName))
         return {CreateProblem::UnusableSingleName,
                 QStringLiteral("The name \"%1\" is longer than a file name can be (%2 bytes, at "

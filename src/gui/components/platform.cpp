@@ -65,8 +65,8 @@ bool QtPlatform::openFolder(const QString &folder, std::function<void()> failed)
                      [process, failed, started](int code, QProcess::ExitStatus status) {
                          // A file manager xdg-open waited for, closed long after, opened fine.
                          constexpr qint64 kOpeningMs = 30000;
-                         if ((status != QProcess::NormalExit || code != 0) && failed
-                             && started->elapsed() < kOpeningMs)
+                         if ((status != QProcess::NormalExit || code != 0) && failed &&
+                             started->elapsed() < kOpeningMs)
                              failed();
                          process->deleteLater();
                      });

@@ -357,7 +357,8 @@ void ArticleBrowser::mnuOpenFolderTXT_Click()
     const auto failed = [browser = QPointer<ArticleBrowser>(this), folder] {
         if (browser)
             browser->m_platform->messageBox(
-                browser->window(), QStringLiteral("The folder could not be opened:\n%1").arg(folder),
+                browser->window(),
+                QStringLiteral("The folder could not be opened:\n%1").arg(folder),
                 QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
     };
     if (!m_platform->openFolder(folder, failed))
