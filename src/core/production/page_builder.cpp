@@ -204,7 +204,9 @@ qsizetype commentEnd(QStringView text, qsizetype at)
 
 } // namespace
 
-HtmlWriter::HtmlWriter(QStringView text, bool breakLines) : m_text(text), m_breakLines(breakLines)
+HtmlWriter::HtmlWriter(QStringView text, bool breakLines)
+    : m_text(text), m_breakLines(breakLines), m_lastTagEnd(text.lastIndexOf(u'>')),
+      m_lastCommentEnd(std::max(text.lastIndexOf(u"-->"), text.lastIndexOf(u"--!>")))
 {
 }
 
@@ -233,8 +235,10 @@ QString HtmlWriter::next(qsizetype limit)
         }
         const QChar c = text[i];
         if (c == u'<') {
-            if (text.sliced(i + 1).startsWith(u"!--")) {
-                const qsizetype end = commentEnd(text, i);
+            if (i > m_lastTagEnd) {
+                // no tag nor comment ends after here
+            } else if (text.sliced(i + 1).startsWith(u"!--")) {
+                const qsizetype end = i + 2 <= m_lastCommentEnd ? commentEnd(text, i) : -1;
                 if (end >= 0) {
                     m_commentEnd = end;
                     i += 4; // "<!--" itself is markup

@@ -41,6 +41,10 @@ private:
     bool m_breakLines;
     qsizetype m_pos = 0;
     qsizetype m_commentEnd = -1; // inside a comment: where it ends
+    // Past these no tag or comment can end: a "<" there is text without searching the rest of
+    // a large article again and again.
+    qsizetype m_lastTagEnd = -1;
+    qsizetype m_lastCommentEnd = -1;
 };
 
 // The button's address, percent-encoded where a character would end the attribute or the
