@@ -218,7 +218,6 @@ void AppLocationTest::noHome_noFolderAndNothingMade()
         applocation::prepareApplicationFolder(programFolder());
     QCOMPARE(prepared.path, QString());
     QCOMPARE(prepared.problem, applocation::kNoHome);
-    QVERIFY2(prepared.problem.startsWith(u"HOME is not set"_s), qPrintable(prepared.problem));
 }
 
 void AppLocationTest::relativeDataHome_isIgnored()

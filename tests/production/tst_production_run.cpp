@@ -362,25 +362,20 @@ void ProductionRunTest::runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting
     QFETCH(QString, fileAt);
     QFETCH(QString, outputFolder);
     QFETCH(QString, why);
-    for (const bool single : {false, true}) {
-        TestAppFolder app;
-        app.installFakeConverter(kCopyingConverter);
-        app.writeFile(fileAt, "not a folder");
-        const QString oldPage = app.writeFile(u"bin/old.html"_s, "an earlier page");
-        RunInput input = adInput(app);
-        input.articles = {article(app, u"a.txt"_s, "words")};
-        input.singleName = u"name"_s;
-        input.bulk = !single;
-        input.outputFolder = QDir::toNativeSeparators(app.file(outputFolder));
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    app.writeFile(fileAt, "not a folder");
+    const QString oldPage = app.writeFile(u"bin/old.html"_s, "an earlier page");
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"a.txt"_s, "words")};
+    input.outputFolder = QDir::toNativeSeparators(app.file(outputFolder));
 
-        const QString refused = runToEnd(input).refused;
-        QVERIFY2(refused.contains(input.outputFolder) && refused.contains(why),
-                 qPrintable(refused));
-        QCOMPARE(readBytes(app.file(fileAt)), QByteArray("not a folder"));
-        QCOMPARE(readBytes(oldPage), QByteArray("an earlier page")); // nothing changed
-        QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
-                 QStringList({u"old.html"_s, u"template.html"_s}));
-    }
+    const QString refused = runToEnd(input).refused;
+    QVERIFY2(refused.contains(input.outputFolder) && refused.contains(why), qPrintable(refused));
+    QCOMPARE(readBytes(app.file(fileAt)), QByteArray("not a folder"));
+    // Nothing changed: the earlier page is still there, no new one was written.
+    QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
+             QStringList({u"old.html"_s, u"template.html"_s}));
 }
 
 void ProductionRunTest::single_unreadableArticle_makesNoPdf()
