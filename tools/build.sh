@@ -1,6 +1,10 @@
 #!/bin/sh
-# Configures (once) and builds into ./build.
+# Configures (once) and builds into ./build: the targets given, or everything.
 set -e
 cd "$(dirname "$0")/.."
 [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+if [ $# -gt 0 ]; then
+    cmake --build build -j"$(nproc)" --target "$@"
+else
+    cmake --build build -j"$(nproc)"
+fi

@@ -25,7 +25,11 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(128 + StopSignals::received());
     });
     window.show();
-    if (!folder.problem.isEmpty())
+    if (folder.problem == applocation::kNoHome)
+        platform.messageBox(&window, folder.problem + QStringLiteral(" and start Paperwake again."),
+                            QStringLiteral("Paperwake"), Platform::Buttons::Ok,
+                            Platform::Icon::Warning);
+    else if (!folder.problem.isEmpty())
         platform.messageBox(&window, folder.problem, QStringLiteral("Paperwake"),
                             Platform::Buttons::Ok, Platform::Icon::Warning);
     // Told to stop while that box was open: its own loop ended, the program's never began.

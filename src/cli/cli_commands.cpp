@@ -50,8 +50,9 @@ QString whereHelp()
     const QString appFolder = applocation::applicationFolder(programFolder);
     const QString converter = conversion::converterPath(appFolder);
     return QStringLiteral(
-               "Application folder: the folder of this program when it holds bin/template.html\n"
-               "(a portable Paperwake), else your own folder\n"
+               "Application folder: your own folder when this program is installed (its data\n"
+               "in share/paperwake beside its bin folder), else the folder of this program (a\n"
+               "portable Paperwake); your own folder is\n"
                "  %1\n"
                "made at first use with copies of the template, scripts, word lists and name\n"
                "patterns for you to edit; files you change are never replaced, files you delete\n"
@@ -62,7 +63,9 @@ QString whereHelp()
                "the PATH, else Paperwake's built-in engine, else weasyprint on the PATH\n"
                "(--converter chooses one). This program uses:\n"
                "  %3\n")
-        .arg(applocation::perUserFolder(), appFolder,
+        .arg(applocation::perUserFolder().isEmpty() ? QStringLiteral("none: HOME is not set")
+                                                    : applocation::perUserFolder(),
+             appFolder.isEmpty() ? QStringLiteral("none") : appFolder,
              QFileInfo::exists(converter) ? conversion::describeConverter(converter)
                                           : QStringLiteral("none found"));
 }
@@ -201,6 +204,8 @@ struct Command
         } else {
             const applocation::PreparedFolder prepared =
                 applocation::prepareApplicationFolder(QCoreApplication::applicationDirPath());
+            if (prepared.problem == applocation::kNoHome)
+                return badInput(name, prepared.problem + QStringLiteral(" or use --app-dir"));
             if (!prepared.problem.isEmpty())
                 return badInput(name, prepared.problem);
             appFolder = prepared.path;
@@ -331,6 +336,9 @@ bool passesCreateChecks(const Command &command, const RunOptions &options, const
         hint = QStringLiteral("Missing or empty: %1").arg(missing.join(QStringLiteral(", ")));
         break;
     }
+    case CreateProblem::BadAddress:
+        hint = QStringLiteral("Give it with --cta-url, not \"%1\".").arg(input.ctaUrl);
+        break;
     case CreateProblem::NoKeywordNames:
         hint = QStringLiteral("The names file holds no names: %1").arg(namesFile);
         break;
@@ -573,13 +581,14 @@ int namesCommand(const QStringList &arguments)
 int fillerCommand(const QStringList &arguments)
 {
     Command command(QStringLiteral("filler"),
-                    QStringLiteral("--pages N [--keywords FILE] [--seed S] --out FILE.txt"),
+                    QStringLiteral("--pages N [--keywords FILE] [--seed S] [--replace] "
+                                   "--out FILE.txt"),
                     QStringLiteral("Writes a filler article as the Random Content Generator "
                                    "window does: N + 1 pages of five-word sentences drawn from "
                                    "the application folder's word lists random/1.txt to "
                                    "random/5.txt, with a keyword in every paragraph when "
-                                   "keywords are given. The file is UTF-8 with CR LF line ends "
-                                   "and replaces a file of that name."));
+                                   "keywords are given. The file is UTF-8 with CR LF line ends; "
+                                   "a file of that name is replaced only with --replace."));
     const QCommandLineOption pages(
         QStringLiteral("pages"),
         QStringLiteral("The number of pages as the window counts them, 0 to %1.")
@@ -598,9 +607,14 @@ int fillerCommand(const QStringList &arguments)
         QStringLiteral("The file to write, in a folder that exists; \".txt\" is added when the "
                        "name does not end in it."),
         QStringLiteral("FILE.txt"));
+    const QCommandLineOption replace(
+        QStringLiteral("replace"),
+        QStringLiteral("Replace the file when one of that name exists (never anything but a "
+                       "regular file)."));
     command.parser.addOption(pages);
     command.parser.addOption(keywords);
     command.parser.addOption(seed);
+    command.parser.addOption(replace);
     command.parser.addOption(outFile);
     if (const int status = command.parse(arguments, false); status >= 0)
         return status;
@@ -638,6 +652,11 @@ int fillerCommand(const QStringList &arguments)
                 QStringLiteral("Give the file to write, such as %1")
                     .arg(QDir::toNativeSeparators(
                         QDir(folder).filePath(QStringLiteral("filler.txt")))));
+    // An article of that name is most likely someone's work.
+    if (const QFileInfo existing(path);
+        (existing.exists() || existing.isSymLink()) && !parser.isSet(replace))
+        return command.problem(QStringLiteral("the file already exists: %1").arg(path),
+                               QStringLiteral("Give --replace to replace it."));
 
     QStringList keywordList;
     if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))

@@ -30,6 +30,7 @@ private slots:
     void pageButtons_arePushButtonsThatCanBePressed();
     void filesFound_nameHoldsTheCount();
     void progressAndPreview_areNamed();
+    void modeOption_toggleAction_switchesTheMode();
 
 private:
     static QStringList unnamedControls(const QWidget *window);
@@ -164,6 +165,27 @@ void AccessibilityTest::progressAndPreview_areNamed()
     QCOMPARE(QAccessible::queryAccessibleInterface(window.findChild<QWidget *>("picPreview"))
                  ->text(QAccessible::Name),
              QStringLiteral("Preview of the first page"));
+}
+
+void AccessibilityTest::modeOption_toggleAction_switchesTheMode()
+{
+    TestAppFolder app;
+    RecordingPlatform platform;
+    frmMass window(app.path(), &platform);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *bulkOption = window.findChild<QAbstractButton *>("optCreationMode_1");
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(bulkOption);
+    QVERIFY(accessible && accessible->actionInterface());
+    QVERIFY(accessible->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::toggleAction()));
+
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(bulkOption->isChecked());
+    // The Bulk layout, as a click gives it.
+    QVERIFY(window.findChild<QGroupBox *>("frFilename_0")->isHidden());
+    QVERIFY(!window.findChild<QGroupBox *>("frFilename_1")->isHidden());
+    QCOMPARE(window.findChild<QGroupBox *>("frSinglePDFCreation")->title(), bulkOption->text());
 }
 
 QTEST_MAIN(AccessibilityTest)

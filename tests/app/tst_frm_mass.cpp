@@ -8,6 +8,7 @@
 #include "twips.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -27,6 +29,7 @@ private slots:
     void startUp_titleLabelsAndFirstPage();
     void startUp_createsOutputFolderOnlyWhenBinExists();
     void startUp_outputFolderAtRootHasOneSeparator();
+    void startUp_noApplicationFolder_makesNothing();
     void startUp_patternListFromFileOrEmpty();
     void showPage_switchesButtonsVisibilityAndFocus();
     void pageButtons_clickOnFrameOrLabelSwitches();
@@ -38,6 +41,8 @@ private slots:
     void minimumSize_keepsEveryControlInside();
     void growing_makesTheListsTaller();
     void reorder_singleRunTakesTheShownOrder();
+    void openFolder_noFileManager_saysSoNamingTheFolder();
+    void qtPlatform_openFolder_failureOfTheOpenerIsReported();
 
 private:
     RecordingPlatform platform;
@@ -91,6 +96,16 @@ void FrmMassTest::startUp_outputFolderAtRootHasOneSeparator()
     const QString root = QDir::rootPath();
     QCOMPARE(frmMass::outputFolderFor(QDir::toNativeSeparators(root)),
              QDir::toNativeSeparators(root + QStringLiteral("bin/output")));
+}
+
+void FrmMassTest::startUp_noApplicationFolder_makesNothing()
+{
+    // Without HOME there is no application folder: its output folder would be the root's.
+    const QString rootOutput = frmMass::outputFolderFor(QString());
+    QVERIFY2(!QFileInfo::exists(rootOutput), qPrintable(rootOutput));
+    frmMass w(QString(), &platform);
+    QVERIFY(!QFileInfo::exists(rootOutput));
+    QVERIFY(platform.messages.isEmpty());
 }
 
 void FrmMassTest::startUp_patternListFromFileOrEmpty()
@@ -374,6 +389,62 @@ void FrmMassTest::reorder_singleRunTakesTheShownOrder()
     QVERIFY2(text.contains(QStringLiteral("Bagpipe")) && text.contains(QStringLiteral("Alphorn")),
              qPrintable(text));
     QVERIFY(text.indexOf(QStringLiteral("Bagpipe")) < text.indexOf(QStringLiteral("Alphorn")));
+}
+
+void FrmMassTest::openFolder_noFileManager_saysSoNamingTheFolder()
+{
+    TestAppFolder app;
+    platform.openFolderFailsLater = true;
+    frmMass w(app.path(), &platform);
+    w.findChild<QPushButton *>(QStringLiteral("cmdOutput"))->click();
+    QTRY_COMPARE(platform.messages.size(), 1);
+    QVERIFY2(platform.messages[0].text.contains(
+                 QDir::toNativeSeparators(app.file(QStringLiteral("bin/output")))),
+             qPrintable(platform.messages[0].text));
+
+    // Options > Open Folder: the browser's folder.
+    w.articleBrowser()->setFolder(app.file(QStringLiteral("random")));
+    w.articleBrowser()->mnuOpenFolderTXT_Click();
+    QTRY_COMPARE(platform.messages.size(), 2);
+    QVERIFY2(platform.messages[1].text.contains(
+                 QDir::toNativeSeparators(app.file(QStringLiteral("random")))),
+             qPrintable(platform.messages[1].text));
+}
+
+void FrmMassTest::qtPlatform_openFolder_failureOfTheOpenerIsReported()
+{
+#ifdef Q_OS_UNIX
+    // An opener on the PATH that finds no file manager, as xdg-open on a bare system, and one
+    // that does.
+    QTemporaryDir bin;
+    const QString marker = bin.filePath(QStringLiteral("opened"));
+    const auto install = [&](const QByteArray &body) {
+        QFile script(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write("#!/bin/sh\n" + body + "\n");
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ExeOwner);
+    };
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + savedPath);
+    QtPlatform real;
+    int failures = 0;
+
+    install("exit 3");
+    QVERIFY(real.openFolder(bin.path(), [&failures] { ++failures; }));
+    QTRY_COMPARE(failures, 1);
+
+    install("echo \"$1\" > " + QFile::encodeName(marker) + "; exit 0");
+    QVERIFY(real.openFolder(bin.path(), [&failures] { ++failures; }));
+    QTRY_VERIFY(QFileInfo::exists(marker));
+    QTest::qWait(300); // time for a wrong report to arrive
+    qputenv("PATH", savedPath);
+    QCOMPARE(failures, 1);
+    QCOMPARE(readBytes(marker).trimmed(), QFile::encodeName(bin.path()));
+#else
+    QSKIP("the opener is explorer here");
+#endif
 }
 
 QTEST_MAIN(FrmMassTest)

@@ -196,7 +196,7 @@ void PaperwakeCliTest::bulk_folderOfThree_eachPdfHasTheAdAndItsArticle()
     QVERIFY2(run.exitCode == 0 && !run.crashed, qPrintable(run.err));
     const QString output = app.file(u"bin/output/"_s);
     QCOMPARE(sorted(lines(run.out)),
-             QStringList({output + u"Alpha-one.pdf"_s, output + u"Gamma.pdf"_s,
+             QStringList({output + u"Alpha-one.pdf"_s, output + u"Gamma.final.pdf"_s,
                           output + u"beta-two.pdf"_s}));
     const QStringList progress = lines(run.err);
     QCOMPARE(progress.size(), 4);
@@ -208,7 +208,7 @@ void PaperwakeCliTest::bulk_folderOfThree_eachPdfHasTheAdAndItsArticle()
 
     const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
                                       {u"beta-two.pdf"_s, u"Bees make honey."_s},
-                                      {u"Gamma.pdf"_s, u"Goats climb hills."_s}};
+                                      {u"Gamma.final.pdf"_s, u"Goats climb hills."_s}};
     for (auto it = own.begin(); it != own.end(); ++it) {
         const QString text = pdfText(output + it.key()).simplified();
         QVERIFY2(text.contains(u"Sunny Garden Offer"_s) && text.contains(u"Claim Your Seat"_s),
@@ -747,9 +747,9 @@ void PaperwakeCliTest::filler_savesWhatTheWindowSaves()
     const QString keywords = app.writeFile(u"keywords.txt"_s, "green tea\r\n\r\nbamboo\r\n");
     const QString target = app.writeFile(u"articles/filler.txt"_s, "an older file");
 
-    const CliResult run =
-        runCli({u"filler"_s, u"--app-dir"_s, app.path(), u"--pages"_s, u"2"_s, u"--keywords"_s,
-                keywords, u"--seed"_s, u"42"_s, u"--out"_s, app.file(u"articles/filler"_s)});
+    const CliResult run = runCli({u"filler"_s, u"--app-dir"_s, app.path(), u"--pages"_s, u"2"_s,
+                                  u"--keywords"_s, keywords, u"--seed"_s, u"42"_s, u"--replace"_s,
+                                  u"--out"_s, app.file(u"articles/filler"_s)});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(run.out, target + u'\n');
     QVERIFY2(run.err.startsWith(u"3 pages written, "_s), qPrintable(run.err));
@@ -798,6 +798,9 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten_data()
     QTest::newRow("missing folder")
         << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/none/x.txt"_s}
         << u"the folder to write into does not exist"_s;
+    QTest::newRow("an existing file, no --replace")
+        << QStringList{u"--pages"_s, u"1"_s, u"--out"_s, u"@dir/markup"_s}
+        << u"the file already exists: "_s;
     QTest::newRow("missing keywords file")
         << QStringList{u"--pages"_s,       u"1"_s,     u"--keywords"_s,
                        u"@dir/none.txt"_s, u"--out"_s, u"@out"_s}
@@ -813,6 +816,7 @@ void PaperwakeCliTest::filler_badInput_exitTwoAndNothingWritten()
     QFETCH(QString, message);
     TestAppFolder app;
     QDir().mkpath(app.file(u"articles/sub.txt"_s));
+    app.writeFile(u"articles/markup.txt"_s, "the user's article");
     if (arguments.removeOne(u"@emptylist"_s))
         app.writeFile(u"random/4.txt"_s, "\r\n");
     QStringList command{u"filler"_s, u"--app-dir"_s, app.path()};

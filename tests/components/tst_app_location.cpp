@@ -21,6 +21,11 @@ private slots:
     void installed_copiesSharedDataOnce_keepsEditsAndRestoresDeleted();
     void installed_problems_sayWhatIsWrong_data();
     void installed_problems_sayWhatIsWrong();
+    void damagedPortableFolder_staysTheApplicationFolder_data();
+    void damagedPortableFolder_staysTheApplicationFolder();
+    void noHome_noFolderAndNothingMade_data();
+    void noHome_noFolderAndNothingMade();
+    void relativeDataHome_isIgnored();
 
 private:
     // <root>/bin is where an installed program runs; <root>/share/paperwake holds its data.
@@ -33,6 +38,7 @@ private:
     QTemporaryDir m_root;
     QTemporaryDir m_elsewhere;
     QByteArray m_savedDataHome;
+    QByteArray m_savedHome;
 };
 
 void AppLocationTest::init()
@@ -40,6 +46,7 @@ void AppLocationTest::init()
     applocation::setApplicationNames();
     m_dataHome = std::make_unique<QTemporaryDir>();
     m_savedDataHome = qgetenv("XDG_DATA_HOME");
+    m_savedHome = qgetenv("HOME");
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome->path()));
     QDir().mkpath(programFolder());
 }
@@ -47,6 +54,7 @@ void AppLocationTest::init()
 void AppLocationTest::cleanup()
 {
     qputenv("XDG_DATA_HOME", m_savedDataHome);
+    qputenv("HOME", m_savedHome);
     QDir(m_root.path()).removeRecursively();
     QDir().mkpath(m_root.path());
 }
@@ -130,7 +138,7 @@ void AppLocationTest::installed_problems_sayWhatIsWrong_data()
     QTest::addColumn<bool>("dataHomeBlocked");
     QTest::addColumn<QString>("advice");
 
-    QTest::newRow("shared data missing") << false << false << u"Reinstall Paperwake"_s;
+    QTest::newRow("shared data without template") << false << false << u"Reinstall Paperwake"_s;
     QTest::newRow("folder cannot be made") << true << true << u"Make sure you can write"_s;
 }
 
@@ -141,6 +149,8 @@ void AppLocationTest::installed_problems_sayWhatIsWrong()
     QFETCH(QString, advice);
     if (sharedDataInstalled)
         installSharedData();
+    else
+        QDir().mkpath(sharedData());
     if (dataHomeBlocked) {
         // A file where the data folder should be: no folder can be made below it.
         const QString blocker = m_dataHome->path() + u"/file"_s;
@@ -158,6 +168,64 @@ void AppLocationTest::installed_problems_sayWhatIsWrong()
                  qPrintable(prepared.problem));
     else
         QVERIFY2(prepared.problem.contains(u"template.html"_s), qPrintable(prepared.problem));
+}
+
+void AppLocationTest::damagedPortableFolder_staysTheApplicationFolder_data()
+{
+    QTest::addColumn<bool>("withBin");
+    QTest::newRow("no bin") << false;
+    QTest::newRow("bin without template") << true;
+}
+
+void AppLocationTest::damagedPortableFolder_staysTheApplicationFolder()
+{
+    QFETCH(bool, withBin);
+    TestAppFolder portable(withBin ? TestAppFolder::Bin | TestAppFolder::WordLists
+                                   : TestAppFolder::WordLists);
+    const applocation::PreparedFolder prepared =
+        applocation::prepareApplicationFolder(portable.path());
+    QCOMPARE(prepared.path, QDir::toNativeSeparators(portable.path()));
+    QCOMPARE(prepared.problem, QString());
+    QVERIFY(!QFileInfo::exists(userFolder()));
+}
+
+void AppLocationTest::noHome_noFolderAndNothingMade_data()
+{
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("dataHome");
+    QTest::newRow("HOME unset") << QByteArray() << QByteArray();
+    QTest::newRow("HOME relative, XDG_DATA_HOME relative")
+        << QByteArray("home") << QByteArray("data");
+}
+
+void AppLocationTest::noHome_noFolderAndNothingMade()
+{
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, dataHome);
+    // No shared data either, so a folder found anyway could not be filled: nothing is made.
+    QDir().mkpath(sharedData());
+    const auto set = [](const char *name, const QByteArray &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    set("HOME", home);
+    set("XDG_DATA_HOME", dataHome);
+
+    QCOMPARE(applocation::perUserFolder(), QString());
+    const applocation::PreparedFolder prepared =
+        applocation::prepareApplicationFolder(programFolder());
+    QCOMPARE(prepared.path, QString());
+    QCOMPARE(prepared.problem, applocation::kNoHome);
+}
+
+void AppLocationTest::relativeDataHome_isIgnored()
+{
+    qputenv("HOME", QFile::encodeName(m_dataHome->path()));
+    qputenv("XDG_DATA_HOME", "relative/data");
+    QCOMPARE(applocation::perUserFolder(),
+             QDir::toNativeSeparators(m_dataHome->path() + u"/.local/share/Paperwake/paperwake"_s));
 }
 
 QTEST_GUILESS_MAIN(AppLocationTest)

@@ -5,7 +5,13 @@
 #include "t_tools.h"
 #include "test_app_folder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +24,7 @@ private slots:
     void loadText_missingFile_reportsAndKeepsTarget();
     void saveText_writesUtf8WithCrLf();
     void saveText_unwritablePath_reportsReason();
+    void saveText_replacesOnlyRegularFiles_leavesAnythingElseAsItIs();
     void loadList_skipsBlankLinesAndLineEnds();
     void splitToList_appendsNonEmptyPieces();
     void replaceText_exactAndEmptyFind();
@@ -117,6 +124,44 @@ void ComponentsTest::saveText_unwritablePath_reportsReason()
     QVERIFY(!tFile::SaveText(QStringLiteral("x"), folder.file(QStringLiteral("no/such/dir/a.txt")),
                              &reason));
     QVERIFY(!reason.isEmpty());
+}
+
+void ComponentsTest::saveText_replacesOnlyRegularFiles_leavesAnythingElseAsItIs()
+{
+#ifdef Q_OS_UNIX
+    // A pipe stands in for a device: both would become a plain file if written over.
+    TestAppFolder folder(0);
+    const QString pipe = folder.file(u"pipe"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString toPipe = folder.file(u"to-pipe.txt"_s);
+    QVERIFY(QFile::link(pipe, toPipe));
+    const QString dangling = folder.file(u"dangling.txt"_s);
+    QVERIFY(QFile::link(folder.file(u"nowhere.txt"_s), dangling));
+    QDir().mkpath(folder.file(u"folder.txt"_s));
+
+    for (const QString &path : {pipe, toPipe, dangling, folder.file(u"folder.txt"_s)}) {
+        QString reason;
+        QVERIFY2(!tFile::SaveText(u"x"_s, path, &reason), qPrintable(path));
+        QVERIFY(!reason.isEmpty());
+    }
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(pipe).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+    QVERIFY(QFileInfo(toPipe).isSymLink());
+    QVERIFY(QFileInfo(dangling).isSymLink());
+    QVERIFY(!QFileInfo::exists(folder.file(u"nowhere.txt"_s)));
+    QVERIFY(QFileInfo(folder.file(u"folder.txt"_s)).isDir());
+
+    // A link to a regular file writes that file and stays a link.
+    const QString real = folder.writeFile(u"real.txt"_s, "old");
+    const QString toReal = folder.file(u"to-real.txt"_s);
+    QVERIFY(QFile::link(real, toReal));
+    QVERIFY(tFile::SaveText(u"new"_s, toReal));
+    QCOMPARE(readBytes(real), QByteArray("new"));
+    QVERIFY(QFileInfo(toReal).isSymLink());
+#else
+    QSKIP("pipes and links of this kind are Unix ones");
+#endif
 }
 
 void ComponentsTest::loadList_skipsBlankLinesAndLineEnds()

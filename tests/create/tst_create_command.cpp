@@ -29,9 +29,12 @@ class CreateCommandTest : public QObject
 private slots:
     void checks_firstFailureWins_data();
     void checks_firstFailureWins();
+    void checks_buttonAddress_data();
+    void checks_buttonAddress();
     void modes_switchFramesHeadlineAndCaption();
     void adPage_startsWithHttpAndLabelsNameTheBoxes();
     void create_showsOnlyTheFirstMissingInfo();
+    void create_refusesUnsafeSingleName_data();
     void create_refusesUnsafeSingleName();
     void create_cleanUpKeepsOnlyTheExactTemplate();
     void create_missingConverterStopsBeforeWriting();
@@ -103,16 +106,21 @@ void CreateCommandTest::checks_firstFailureWins_data()
     QTest::newRow("nothing at all: only the article message")
         << 0 << "" << false << false << 0 << "" << noArticles;
     QTest::newRow("one ad field empty") << 1 << "t||u" << false << false << 0 << "x" << noAd;
-    QTest::newRow("blanks count as entered") << 1 << " | | " << false << false << 0 << " " << "";
-    QTest::newRow("bulk, original names, no keywords") << 2 << "t|c|u" << true << false << 0 << ""
-                                                       << "";
-    QTest::newRow("bulk, keyword names, empty list") << 2 << "t|c|u" << true << true << 0 << ""
-                                                     << noKeywords;
-    QTest::newRow("bulk ignores the single name") << 2 << "t|c|u" << true << true << 3 << "a/b"
-                                                  << "";
-    QTest::newRow("single ignores the keyword list") << 1 << "t|c|u" << false << true << 0 << "r"
-                                                     << "";
-    QTest::newRow("single without a name") << 1 << "t|c|u" << false << false << 0 << "" << noName;
+    QTest::newRow("blanks count as entered") << 1 << " | |https://u" << false << false << 0 << " "
+                                             << "";
+    QTest::newRow("bulk, original names, no keywords")
+        << 2 << "t|c|https://u" << true << false << 0 << ""
+        << "";
+    QTest::newRow("bulk, keyword names, empty list")
+        << 2 << "t|c|https://u" << true << true << 0 << "" << noKeywords;
+    QTest::newRow("bulk ignores the single name")
+        << 2 << "t|c|https://u" << true << true << 3 << "a/b"
+        << "";
+    QTest::newRow("single ignores the keyword list")
+        << 1 << "t|c|https://u" << false << true << 0 << "r"
+        << "";
+    QTest::newRow("single without a name")
+        << 1 << "t|c|https://u" << false << false << 0 << "" << noName;
 }
 
 void CreateCommandTest::checks_firstFailureWins()
@@ -135,6 +143,39 @@ void CreateCommandTest::checks_firstFailureWins()
     input.finalListCount = names;
     input.singleName = single;
     QCOMPARE(firstCreateProblem(input), expected);
+}
+
+void CreateCommandTest::checks_buttonAddress_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("as the box starts") << "http://" << false;
+    QTest::newRow("script") << "javascript:alert(1)" << false;
+    QTest::newRow("no scheme") << "example.com/guide" << false;
+    QTest::newRow("blank after the scheme") << "https:// " << false;
+    QTest::newRow("mail without address") << "mailto:" << false;
+    QTest::newRow("file") << "file:///etc/passwd" << false;
+    QTest::newRow("web") << "https://example.com/offer?a=1" << true;
+    QTest::newRow("capitals, blanks around") << " HTTP://Example.com " << true;
+    QTest::newRow("mail") << "mailto:me@example.com" << true;
+}
+
+void CreateCommandTest::checks_buttonAddress()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, usable);
+    CreateInput input;
+    input.articleCount = 1;
+    input.adTitle = QStringLiteral("t");
+    input.ctaText = QStringLiteral("c");
+    input.ctaUrl = url;
+    input.singleName = QStringLiteral("a/b"); // checked later: the address comes first
+    const CreateCheck check = checkCreate(input);
+    QCOMPARE(check.problem == CreateProblem::BadAddress, !usable);
+    if (!usable) {
+        QCOMPARE(check.title(), QStringLiteral("Invalid Address"));
+        QVERIFY2(check.message.contains(u"https://"), qPrintable(check.message));
+    }
 }
 
 void CreateCommandTest::modes_switchFramesHeadlineAndCaption()
@@ -202,19 +243,32 @@ void CreateCommandTest::create_showsOnlyTheFirstMissingInfo()
     QVERIFY(QDir(f.output({})).isEmpty());
 }
 
+void CreateCommandTest::create_refusesUnsafeSingleName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("named"); // what the message must show
+    QTest::newRow("leads elsewhere") << QStringLiteral("../escape") << QStringLiteral("/");
+    // One byte short of a file name as ".html", two over as ".pdf".
+    QTest::newRow("too long for a file name")
+        << QString(253, u'n') << QString(253, u'n') + QStringLiteral(".pdf");
+}
+
 void CreateCommandTest::create_refusesUnsafeSingleName()
 {
+    QFETCH(QString, name);
+    QFETCH(QString, named);
     Fixture f;
     f.addArticle(QStringLiteral("a.txt"), "text");
     f.selectAllArticles();
     f.fillAd();
-    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("../escape"));
+    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(name);
     f.create();
     QCOMPARE(f.platform.messages.size(), 1);
-    QCOMPARE(f.platform.messages[0].title, QStringLiteral("Missing Info"));
-    QVERIFY(f.platform.messages[0].text.contains(u'/'));
+    QCOMPARE(f.platform.messages[0].title, QStringLiteral("Invalid Name"));
+    QVERIFY2(f.platform.messages[0].text.contains(named), qPrintable(f.platform.messages[0].text));
     QVERIFY(!QFileInfo::exists(f.app.file(QStringLiteral("bin/escape.pdf"))));
     QVERIFY(QDir(f.output({})).isEmpty());
+    QVERIFY(!f.window.isRunning());
 }
 
 void CreateCommandTest::create_cleanUpKeepsOnlyTheExactTemplate()
@@ -309,7 +363,7 @@ void CreateCommandTest::bulkRun_realConverter_pdfPerArticleAndReady()
     QCOMPARE(f.platform.openedFolders, QStringList{f.output({}).chopped(1)});
     QCOMPARE(f.window.sFolder, f.output({}).chopped(1));
 
-    const QStringList expected{"first-one.pdf", "Second.pdf", "third.pdf"};
+    const QStringList expected{"first-one.pdf", "Second.pdf", "third.old.pdf"};
     const QStringList articles{"Alpha", "Bravo", "Charlie"};
     for (int i = 0; i < 3; ++i) {
         const QString text = pdfText(f.output(expected[i]));

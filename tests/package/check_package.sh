@@ -1,11 +1,15 @@
 #!/bin/sh
 # Builds the Debian package, unpacks it into a temporary root and runs the unpacked
 # paperwake-cli as a new user would: its own folder is made at first use and a PDF comes out.
-# Arguments: the build folder, the cpack program, the version the package must carry.
+# Arguments: the build folder, the cpack program, the version the package must carry, the
+# source folder.
+# Making the package takes most of the time, so it is made again only when what goes into it
+# (the programs, the installed data, the packaging) has changed since the last one.
 set -eu
 build=$1
 cpack=$2
 version=$3
+source=$4
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -14,10 +18,24 @@ fail() {
     exit 1
 }
 
-"$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log" >&2; fail "cpack could not make the package"; }
-deb=$work/package/paperwake_${version}_$(dpkg --print-architecture).deb
-[ -f "$deb" ] || fail "no $(basename "$deb") among: $(ls "$work/package")"
+cache=$build/package-test
+deb=$cache/package/paperwake_${version}_$(dpkg --print-architecture).deb
+fingerprint=$(
+    cd "$source" && find install packaging cmake CMakeLists.txt -type f | sort |
+        xargs sha256sum
+    sha256sum "$build/app/paperwake" "$build/app/paperwake-cli" "$build/CPackConfig.cmake"
+)
+fingerprint=$(printf '%s\n' "$fingerprint" | sha256sum)
+if [ -f "$deb" ] && [ "$(cat "$cache/fingerprint" 2>/dev/null)" = "$fingerprint" ]; then
+    echo "package unchanged since the last run: $deb"
+else
+    rm -rf "$cache"
+    mkdir -p "$cache"
+    "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$cache/package" >"$work/cpack.log" 2>&1 ||
+        { cat "$work/cpack.log" >&2; fail "cpack could not make the package"; }
+    [ -f "$deb" ] || fail "no $(basename "$deb") among: $(ls "$cache/package")"
+    printf '%s\n' "$fingerprint" >"$cache/fingerprint"
+fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for wanted in "wkhtmltopdf | weasyprint" libjs-jquery libjs-bootstrap4 libqt6core6 libqpdf; do

@@ -32,13 +32,14 @@ private slots:
     void prepareTemplate_fillsInOrderExactly();
     void articleToHtml_lineEndsAndAngleBrackets_data();
     void articleToHtml_lineEndsAndAngleBrackets();
-    void articleToHtml_piecesCutAtBreakableCharacters_giveTheSameHtml();
+    void htmlWriter_partsJoinedAreTheWholeHtml();
     void readArticle_textOrReasonWithoutBlocking_data();
     void readArticle_textOrReasonWithoutBlocking();
     void composePage_templateArticlesTailWithoutSeparators();
 
     void pageFileNames_guardTheTemplate_data();
     void pageFileNames_guardTheTemplate();
+    void pageFileNames_tooLong_shortenedAndKeptApart();
     void isTemplateFileName_ignoresCaseEverywhere_data();
     void isTemplateFileName_ignoresCaseEverywhere();
     void getCleanFileName_data();
@@ -128,6 +129,10 @@ void PageBuilderTest::prepareTemplate_fillsInOrderExactly_data()
         << u"<h1>#ADTITLE#</h1><a>#CTATEXT#</a>"_s << u"Only <b>today</b>: x<y"_s
         << u"<i>Buy</i> & save >"_s << u"U"_s
         << u"<h1>Only <b>today</b>: x&lt;y</h1><a><i>Buy</i> & save ></a>"_s;
+    QTest::newRow("title and button run nothing")
+        << u"<h1>#ADTITLE#</h1><a>#CTATEXT#</a>"_s << u"<script>x()</script>!"_s
+        << u"<b onmouseover=x()>Buy</b> <!-- now"_s << u"U"_s
+        << u"<h1>&lt;script>x()&lt;/script>!</h1><a><b>Buy</b> &lt;!-- now</a>"_s;
     QTest::newRow("address: what would end the attribute is encoded")
         << u"<a href=\"#CTAURL#\">"_s << u""_s << u""_s << u"https://x.example/?q=\"a\" b<c>\td"_s
         << u"<a href=\"https://x.example/?q=%22a%22%20b%3Cc%3E%09d\">"_s;
@@ -186,6 +191,30 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
     QTest::newRow("declaration is no comment")
         << u"<!DOCTYPE html><!- x>"_s << u"&lt;!DOCTYPE html>&lt;!- x>"_s;
     QTest::newRow("entities and > untouched") << u"AT&T -> &amp; &lt;"_s << u"AT&T -> &amp; &lt;"_s;
+    QTest::newRow("line end inside a tag stays in it")
+        << u"<p\r\nclass=x>a"_s << u"<p\r\nclass=x>a"_s;
+    QTest::newRow("tag never closed") << u"x <b title=\"y>\n"_s << u"x &lt;b title=\"y><br><br>"_s;
+
+    // Articles are often written by others: nothing in them may run or fetch.
+    QTest::newRow("elements that run or fetch")
+        << u"<script>a()</script><STYLE>b</style><iframe src=x></iframe><frame src=x>"
+           "<object data=x><embed src=x><link rel=x><meta charset=x><base href=/><form action=x>"_s
+        << u"&lt;script>a()&lt;/script>&lt;STYLE>b&lt;/style>&lt;iframe src=x>&lt;/iframe>"
+           "&lt;frame src=x>&lt;object data=x>&lt;embed src=x>&lt;link rel=x>&lt;meta charset=x>"
+           "&lt;base href=/>&lt;form action=x>"_s;
+    QTest::newRow("event attributes dropped, the rest kept")
+        << u"<img src=x onerror=a()><b ONCLICK=\"b()\" title='t>t'>x</b><img src=\"y\"/onload=c>"_s
+        << u"<img src=x><b title='t>t'>x</b><img src=\"y\">"_s;
+    QTest::newRow("script addresses dropped, however written")
+        << u"<a href=\"javascript:a()\">1</a><a href=' JaVa&#115;cript&colon;b()'>2</a>"
+           "<img src=\"java&#x09;script:c()\"><a href=\"https://e.example/javascript:\">3</a>"_s
+        << u"<a>1</a><a>2</a><img><a href=\"https://e.example/javascript:\">3</a>"_s;
+    QTest::newRow("comment never closed is text") << u"a <!-- b\nc"_s << u"a &lt;!-- b<br><br>c"_s;
+    QTest::newRow("nothing inside a comment is markup")
+        << u"<!-- <script>a()</script> -->x"_s << u"<!-- &lt;script>a()&lt;/script> -->x"_s;
+    QTest::newRow("comments end where a browser ends them")
+        << u"<!--><script>a<!-- --!><img src=x onerror=b()>"_s
+        << u"<!-->&lt;script>a<!-- --!><img src=x>"_s;
 }
 
 void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets()
@@ -195,43 +224,32 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets()
     QCOMPARE(pagebuilder::articleToHtml(text), html);
 }
 
-void PageBuilderTest::articleToHtml_piecesCutAtBreakableCharacters_giveTheSameHtml()
+void PageBuilderTest::htmlWriter_partsJoinedAreTheWholeHtml()
 {
-    // Tags and comments right at the places where a text may be cut, and line ends of all kinds.
-    QString text = u"<b>bold</b>\t<br/>\r\n<p\nclass=x>x<y >z<i\r\n<!--c-->\n<h1 >\r\r\n"
-                   "<b\t<a\n< b<\n</li>\t(i<n) <x@y.z>\r\n"_s;
+    // Tags, comments and line ends of all kinds, so parts end inside every one of them.
+    QString text =
+        u"<b>bold</b>\t<br/>\r\n<p\nclass=x onclick=y>x<y >z<i\r\n<!--c\r\n-->\n<h1 >"
+        "\r\r\n<b\t<a\n< b<\n</li>\t(i<n) <x@y.z>\r\n<!-- <b> --> <a href='j&#97;vascript:'>"
+        "<script>x</script> <!-- never closed"_s;
     for (const char *fixture :
          {"lf-paragraphs.txt", "mixed-line-ends.txt", "angle-brackets.txt", "markup.txt"}) {
         QString fileText, reason;
         QVERIFY2(articlereader::readArticle(testData(u"articles/"_s + QLatin1StringView(fixture)),
                                             fileText, reason),
                  qPrintable(reason));
-        text += fileText;
+        text = fileText + text;
     }
     const QString whole = pagebuilder::articleToHtml(text);
-
-    QList<qsizetype> cuts; // positions just after a character where a caller may cut
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (QStringView(u" \t\n>").contains(text.at(i)))
-            cuts << i + 1;
-    QVERIFY(cuts.size() > 50);
-    const auto htmlOfPieces = [&](const QList<qsizetype> &at) {
-        QString html;
-        qsizetype from = 0;
-        for (const qsizetype cut : at) {
-            html += pagebuilder::articleToHtml(QStringView(text).sliced(from, cut - from));
-            from = cut;
+    for (const qsizetype limit : {1, 2, 3, 5, 7, 64}) {
+        pagebuilder::HtmlWriter writer(text, true);
+        QString joined;
+        int parts = 0;
+        while (!writer.atEnd()) {
+            joined += writer.next(limit);
+            ++parts;
         }
-        return html + pagebuilder::articleToHtml(QStringView(text).sliced(from));
-    };
-    QCOMPARE(htmlOfPieces(cuts), whole);
-    std::mt19937 random(12345);
-    for (int round = 0; round < 20; ++round) {
-        QList<qsizetype> some;
-        for (const qsizetype cut : cuts)
-            if (random() % 4 == 0)
-                some << cut;
-        QCOMPARE(htmlOfPieces(some), whole);
+        QVERIFY(parts > 10);
+        QCOMPARE(joined, whole);
     }
 }
 
@@ -361,6 +379,28 @@ void PageBuilderTest::pageFileNames_guardTheTemplate()
              page);
 }
 
+void PageBuilderTest::pageFileNames_tooLong_shortenedAndKeptApart()
+{
+    // 251 characters: the PDF name just fits, "NAME.html" is one byte over.
+    const QString a = QString(250, u'a') + u'1';
+    const QString b = QString(250, u'a') + u'2';
+    // Two UTF-16 units each; "ab" leaves room for half of one where the name is cut.
+    const QString multiByte = u"ab"_s + u"😀"_s.repeated(100);
+    const QStringList pages = {
+        outputnames::bulkPageFileName(a + u".txt"_s), outputnames::bulkPageFileName(b + u".txt"_s),
+        outputnames::singlePageFileName(a), outputnames::singlePageFileName(multiByte)};
+    for (const QString &page : pages) {
+        QVERIFY2(QFile::encodeName(page).size() <= 255, qPrintable(page));
+        QVERIFY(page.endsWith(u".html"_s));
+        QVERIFY(page.startsWith(u"aaaa"_s) || page.startsWith(u"ab😀😀"_s));
+        QVERIFY(safename::isSafe(page));
+    }
+    QVERIFY(pages[0] != pages[1]);
+    QVERIFY(pages[3].isValidUtf16()); // never cut inside a character
+    // Names that fit are left as they are.
+    QCOMPARE(outputnames::singlePageFileName(QString(250, u'a')), QString(250, u'a') + u".html"_s);
+}
+
 void PageBuilderTest::isTemplateFileName_ignoresCaseEverywhere_data()
 {
     QTest::addColumn<QString>("name");
@@ -385,10 +425,13 @@ void PageBuilderTest::getCleanFileName_data()
     const QString s = QDir::separator();
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("clean");
-    QTest::newRow("first dot, underscores and blanks")
-        << s + u"texts"_s + s + u"My first_article.final.txt"_s << u"My-first-article.txt"_s;
+    QTest::newRow("last dot, underscores and blanks")
+        << s + u"texts"_s + s + u"My first_article.final.txt"_s << u"My-first-article.final.txt"_s;
+    QTest::newRow("version numbers") << s + u"GFDL-1.2.txt"_s << u"GFDL-1.2.txt"_s;
+    QTest::newRow("several dots") << u"x.y.z.txt"_s << u"x.y.z.txt"_s;
+    QTest::newRow(".txt twice") << u"a.txt.txt"_s << u"a.txt.txt"_s;
     QTest::newRow("no dot") << u"README"_s << u"README.txt"_s;
-    QTest::newRow("starts with a dot") << s + u"x"_s + s + u".notes.txt"_s << u".txt"_s;
+    QTest::newRow("starts with a dot") << s + u"x"_s + s + u".notes.txt"_s << u".notes.txt"_s;
     QTest::newRow("empty") << QString() << u".txt"_s;
     QTest::newRow("blank next to underscore") << u"a _b"_s << u"a--b.txt"_s;
     QTest::newRow("dot in a folder only") << s + u"a.b"_s + s + u"c"_s << u"c.txt"_s;
@@ -397,7 +440,7 @@ void PageBuilderTest::getCleanFileName_data()
 #ifndef Q_OS_WIN
     // Only the native separator ends the folder part.
     QTest::newRow("backslash is no separator here")
-        << u"D:\\texts\\My_first article.old.txt"_s << u"D:\\texts\\My-first-article.txt"_s;
+        << u"D:\\texts\\My_first article.old.txt"_s << u"D:\\texts\\My-first-article.old.txt"_s;
 #endif
 }
 

@@ -109,10 +109,13 @@ private slots:
     void bulk_samePdfOrPageName_neverTwoConversionsAtOnce();
     void bulk_unreadableArticleOrUnwritablePage_othersStillMade();
     void runs_missingConverterOrTemplate_stopBeforeWriting();
+    void runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting_data();
+    void runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting();
     void single_unreadableArticle_makesNoPdf();
     void single_converterWritesNothing_failureNamed();
     void single_unsafeName_refused();
     void single_nameNearTheLengthLimit_made();
+    void bulk_longNames_longestArticleMadeTooLongPdfNameFailsByName();
     void cancel_endsConvertersAndLaterPages();
 };
 
@@ -135,12 +138,12 @@ void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
     QCOMPARE(run.finished.size(), 3);
     QVERIFY(run.finished.last().startsWith(u"3/3 "_s));
     QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
-             QStringList(
-                 {u"Alpha-one.html"_s, u"Gamma.html"_s, u"beta-two.html"_s, u"template.html"_s}));
+             QStringList({u"Alpha-one.html"_s, u"Gamma.final.html"_s, u"beta-two.html"_s,
+                          u"template.html"_s}));
 
     const QHash<QString, QString> own{{u"Alpha-one.pdf"_s, u"Apples grow in autumn."_s},
                                       {u"beta-two.pdf"_s, u"Bees make honey."_s},
-                                      {u"Gamma.pdf"_s, u"Goats climb hills."_s}};
+                                      {u"Gamma.final.pdf"_s, u"Goats climb hills."_s}};
     QStringList pdfNames = own.keys();
     pdfNames.sort();
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)), pdfNames);
@@ -155,7 +158,7 @@ void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
     // Titled after the article's file name as it stands, less its extension.
     const QHash<QString, QString> titles{{u"Alpha-one.pdf"_s, u"Alpha_one"_s},
                                          {u"beta-two.pdf"_s, u"beta two"_s},
-                                         {u"Gamma.pdf"_s, u"Gamma.final"_s}};
+                                         {u"Gamma.final.pdf"_s, u"Gamma.final"_s}};
     for (auto it = titles.begin(); it != titles.end(); ++it)
         QCOMPARE(pdfInfoField(app.file(u"bin/output/"_s + it.key()), u"Title"_s), it.value());
 }
@@ -369,6 +372,37 @@ void ProductionRunTest::runs_missingConverterOrTemplate_stopBeforeWriting()
     }
 }
 
+void ProductionRunTest::runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting_data()
+{
+    QTest::addColumn<QString>("fileAt");       // a plain file stands here
+    QTest::addColumn<QString>("outputFolder"); // the folder the run is told to write into
+    QTest::addColumn<QString>("why");
+    // Files, not permissions: a run as root writes through any permission.
+    QTest::newRow("cannot be made") << u"blocked"_s << u"blocked/output"_s << u"created"_s;
+    QTest::newRow("cannot be written") << u"taken"_s << u"taken"_s << u"written"_s;
+}
+
+void ProductionRunTest::runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting()
+{
+    QFETCH(QString, fileAt);
+    QFETCH(QString, outputFolder);
+    QFETCH(QString, why);
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    app.writeFile(fileAt, "not a folder");
+    const QString oldPage = app.writeFile(u"bin/old.html"_s, "an earlier page");
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"a.txt"_s, "words")};
+    input.outputFolder = QDir::toNativeSeparators(app.file(outputFolder));
+
+    const QString refused = runToEnd(input).refused;
+    QVERIFY2(refused.contains(input.outputFolder) && refused.contains(why), qPrintable(refused));
+    QCOMPARE(readBytes(app.file(fileAt)), QByteArray("not a folder"));
+    // Nothing changed: the earlier page is still there, no new one was written.
+    QCOMPARE(folderEntries(app.file(u"bin"_s), u"*.html"_s),
+             QStringList({u"old.html"_s, u"template.html"_s}));
+}
+
 void ProductionRunTest::single_unreadableArticle_makesNoPdf()
 {
     TestAppFolder app;
@@ -459,15 +493,41 @@ void ProductionRunTest::cancel_endsConvertersAndLaterPages()
 
 void ProductionRunTest::single_nameNearTheLengthLimit_made()
 {
-    // 245 characters leave just room for ".html": the temporary PDF must not need more.
+    // 251 characters: the PDF name fills the file system's 255 bytes, the page's would not
+    // fit; the temporary PDF must not need more either.
     TestAppFolder app;
     app.installFakeConverter(kCopyingConverter);
     RunInput input = adInput(app);
     input.articles = {article(app, u"a.txt"_s, "words")};
-    input.singleName = QString(245, u'n');
+    input.singleName = QString(251, u'n');
     const RunReport report = runToEnd(single(input)).report;
     QCOMPARE(report.made, 1);
     QVERIFY(QFileInfo::exists(app.file(u"bin/output/"_s + input.singleName + u".pdf"_s)));
+}
+
+void ProductionRunTest::bulk_longNames_longestArticleMadeTooLongPdfNameFailsByName()
+{
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    RunInput input = adInput(app);
+    const QString longest = QString(251, u'l'); // with ".txt" as long as a file name can be
+    input.articles = {article(app, longest + u".txt"_s, "Longest words."),
+                      article(app, u"b.txt"_s, "Bee words.")};
+    Outcome run = runToEnd(input);
+    QCOMPARE(run.report.made, 2);
+    QVERIFY(pdfPlainBytes(app.file(u"bin/output/"_s + longest + u".pdf"_s)).contains("Longest words."));
+
+    // Keyword names may be longer than any file name: that PDF fails, by name, alone.
+    const QString tooLong = QString(300, u'k');
+    input.useOriginalNames = false;
+    input.finalNames = {tooLong, u"fine"_s};
+    run = runToEnd(input);
+    QCOMPARE(run.report.made, 1);
+    QCOMPARE(run.report.failures.size(), 1);
+    QCOMPARE(run.report.failures[0].pdfName, tooLong + u".pdf"_s);
+    QVERIFY2(run.report.failures[0].reason.contains(u"255"_s),
+             qPrintable(run.report.failures[0].reason));
+    QVERIFY(pdfPlainBytes(app.file(u"bin/output/fine.pdf"_s)).contains("Bee words."));
 }
 
 QTEST_GUILESS_MAIN(ProductionRunTest)

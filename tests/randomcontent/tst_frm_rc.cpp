@@ -73,6 +73,7 @@ private slots:
     void save_refusesUnsafeNames();
     void save_writesUtf8CrLfAndRefreshesFileList();
     void save_failureShowsReasonAndNoDone();
+    void save_overAnotherFile_asksFirst();
 
 private:
     std::unique_ptr<TestAppFolder> app;
@@ -420,7 +421,7 @@ void FrmRcTest::save_refusesUnsafeNames()
     child("cmdSave")->click();
 
     QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].title, QStringLiteral("Missing Info"));
+    QCOMPARE(platform.messages[0].title, QStringLiteral("Invalid Name"));
     QVERIFY2(platform.messages[0].text.contains(named), qPrintable(platform.messages[0].text));
     QVERIFY(QDir(browser.path).entryList(QDir::Files).isEmpty());
     QVERIFY(QDir(browser.path + QStringLiteral("/sub")).isEmpty());
@@ -488,6 +489,35 @@ void FrmRcTest::save_failureShowsReasonAndNoDone()
     }
     QVERIFY(!QFileInfo::exists(gone));
     QCOMPARE(browser.refreshes, 0);
+}
+
+void FrmRcTest::save_overAnotherFile_asksFirst()
+{
+    const QString path = browser.path + QStringLiteral("/markup.txt");
+    QFile mine(path);
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("the user's article");
+    mine.close();
+    generate(QStringLiteral("0"));
+    const QString text = child<QPlainTextEdit>("RichTextBox1")->toPlainText();
+    child<QLineEdit>("txtFilename")->setText(QStringLiteral("markup"));
+
+    platform.answers.enqueue(Platform::Answer::No);
+    child("cmdSave")->click();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].buttons, Platform::Buttons::YesNo);
+    QCOMPARE(platform.messages[0].title, QStringLiteral("Please Confirm"));
+    QVERIFY2(platform.messages[0].text.contains(QDir::toNativeSeparators(path)),
+             qPrintable(platform.messages[0].text));
+    QCOMPARE(readBytes(path), QByteArray("the user's article"));
+    QCOMPARE(child<QPlainTextEdit>("RichTextBox1")->toPlainText(), text);
+    QCOMPARE(browser.refreshes, 0);
+
+    platform.answers.enqueue(Platform::Answer::Yes);
+    child("cmdSave")->click();
+    QCOMPARE(readBytes(path), asSaved(w->generatedText()));
+    QCOMPARE(platform.messages.size(), 3); // the question, then Done
+    QCOMPARE(platform.messages[2].title, QStringLiteral("Done"));
 }
 
 QTEST_MAIN(FrmRcTest)

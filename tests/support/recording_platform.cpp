@@ -20,9 +20,11 @@ bool RecordingPlatform::startDetached(const QString &program, const QStringList 
     return true;
 }
 
-bool RecordingPlatform::openFolder(const QString &folder)
+bool RecordingPlatform::openFolder(const QString &folder, std::function<void()> failed)
 {
     openedFolders.append(folder);
+    if (openFolderFailsLater && failed)
+        QMetaObject::invokeMethod(qApp, std::move(failed), Qt::QueuedConnection);
     return true;
 }
 

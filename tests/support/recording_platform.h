@@ -28,7 +28,7 @@ public:
     Answer messageBox(QWidget *parent, const QString &text, const QString &title, Buttons buttons,
                       Icon icon) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
-    bool openFolder(const QString &folder) override;
+    bool openFolder(const QString &folder, std::function<void()> failed = {}) override;
     QStringList drives() override;
 
     QList<Message> messages;
@@ -36,6 +36,8 @@ public:
     QStringList openedFolders;
     QQueue<Answer> answers;
     QStringList driveList;
+    // The file manager starts but then fails, as when none is installed.
+    bool openFolderFailsLater = false;
     // Runs inside messageBox, e.g. to check the window's state while the box is up.
     std::function<void(const Message &)> onMessage;
 };

@@ -31,15 +31,38 @@ QString installedDataFolder(const QString &programFolder)
 
 QString perUserFolder()
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Qt falls back to "/" without HOME, which put the folder at the root of the file system.
+    // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(dataHome)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (!QDir::isAbsolutePath(home))
+            return {};
+        dataHome = home + QStringLiteral("/.local/share");
+    }
+    return QDir::toNativeSeparators(QDir::cleanPath(dataHome + u'/' +
+                                                    QCoreApplication::organizationName() + u'/' +
+                                                    QCoreApplication::applicationName()));
+#else
     return QDir::toNativeSeparators(
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+#endif
+}
+
+bool isInstalled(const QString &programFolder)
+{
+    // Only the installed data beside the program says so: a portable folder that lost its
+    // bin or template must not send the user to another folder.
+    return !isApplicationFolder(programFolder) &&
+           QFileInfo(installedDataFolder(programFolder)).isDir();
 }
 
 QString applicationFolder(const QString &programFolder)
 {
-    if (isApplicationFolder(programFolder))
-        return QDir::toNativeSeparators(programFolder);
-    return perUserFolder();
+    if (isInstalled(programFolder))
+        return perUserFolder();
+    return QDir::toNativeSeparators(programFolder);
 }
 
 QStringList seedFolder(const QString &source, const QString &target)
@@ -71,12 +94,10 @@ PreparedFolder prepareApplicationFolder(const QString &programFolder)
 {
     PreparedFolder prepared;
     prepared.path = applicationFolder(programFolder);
-    if (isApplicationFolder(programFolder))
+    if (!isInstalled(programFolder))
         return prepared;
     if (prepared.path.isEmpty()) {
-        prepared.problem = QStringLiteral(
-            "Paperwake found no folder of yours to keep its files in. Set HOME to your home "
-            "folder and start it again.");
+        prepared.problem = kNoHome;
         return prepared;
     }
     const QString data = installedDataFolder(programFolder);

@@ -3,8 +3,13 @@
 #include "text_codec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -30,6 +35,17 @@ bool tFile::LoadText(QString &text, const QString &path)
 
 bool tFile::SaveText(const QString &text, const QString &path, QString *errorString)
 {
+    // QSaveFile follows a link and renames its temporary file over the target: a device, a
+    // pipe or a folder there would be replaced, and a dangling link would write wherever it
+    // points. Only a regular file (or a link to one) or nothing is ours to replace.
+    const QFileInfo target(path);
+    const bool free = !target.exists() && !target.isSymLink();
+    if (!free && !IsRegularFile(path)) {
+        if (errorString)
+            *errorString = target.exists() ? QStringLiteral("it is not a regular file")
+                                           : QStringLiteral("it is a link to nothing");
+        return false;
+    }
     // QSaveFile keeps an existing file intact when the write fails half way.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -44,6 +60,17 @@ bool tFile::SaveText(const QString &text, const QString &path, QString *errorStr
         return false;
     }
     return true;
+}
+
+bool tFile::IsRegularFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    // QFileInfo::isFile() answers true for a pipe or a device as well.
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+#else
+    return QFileInfo(path).isFile();
+#endif
 }
 
 bool tFile::LoadList(QStringList &list, const QString &path)

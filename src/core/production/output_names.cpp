@@ -4,33 +4,61 @@
 #include "safe_file_name.h"
 #include "t_parser.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 
 namespace outputnames {
 
 namespace {
 
-// The page file name itself, or with "e" before it when it would name the template.
+const QString kTxt = QStringLiteral(".txt");
+
+// The page file name itself, or with "e" before it when it would name the template; a name
+// too long for the file system is shortened, and a hash of the whole name keeps it apart
+// from other shortened ones.
 QString guardTemplate(const QString &pageFileName)
 {
-    return isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
+    const QString page =
+        isTemplateFileName(pageFileName) ? QStringLiteral("e") + pageFileName : pageFileName;
+    if (fitsFileSystem(page))
+        return page;
+    const QString tail =
+        u'-' +
+        QString::fromLatin1(
+            QCryptographicHash::hash(page.toUtf8(), QCryptographicHash::Sha1).toHex().left(16)) +
+        QStringLiteral(".html");
+    QString head = page.chopped(5); // ".html"
+    while (!head.isEmpty() && !fitsFileSystem(head + tail))
+        head.chop(head.size() >= 2 && head.at(head.size() - 1).isLowSurrogate() ? 2 : 1);
+    return head + tail;
+}
+
+// name with its last ".txt" made extension.
+QString withExtension(const QString &cleanName, const QString &extension)
+{
+    return (cleanName.endsWith(kTxt) ? cleanName.chopped(kTxt.size()) : cleanName) + extension;
 }
 
 } // namespace
 
+bool fitsFileSystem(const QString &fileName)
+{
+    return QFile::encodeName(fileName).size() <= kMaxFileNameBytes;
+}
 
 QString GetCleanFileName(const QString &sPath)
 {
     const qsizetype lastSeparator = sPath.lastIndexOf(QDir::separator());
     QString name = sPath.mid(lastSeparator + 1);
-    const qsizetype dot = name.indexOf(u'.');
+    // Only the extension goes: "GFDL-1.2.txt" and "GFDL-1.3.txt" must stay two PDFs.
+    const qsizetype dot = name.lastIndexOf(u'.');
     if (dot >= 0)
         name.truncate(dot);
     QString result = tParser::ReplaceText(name, QStringLiteral("_"), QStringLiteral("-"), 0);
     result = tParser::ReplaceText(result, QStringLiteral(" "), QStringLiteral("-"), 0);
-    if (!result.endsWith(QStringLiteral(".txt")))
-        result += QStringLiteral(".txt");
-    return result;
+    // Always, so "a.txt.txt" keeps its own name apart from "a.txt".
+    return result + kTxt;
 }
 
 QString articleBaseName(const QString &articlePath)
@@ -43,8 +71,7 @@ QString articleBaseName(const QString &articlePath)
 
 QString bulkPdfName(const QString &articlePath)
 {
-    return tParser::ReplaceText(articleBaseName(articlePath), QStringLiteral(".txt"),
-                                QStringLiteral(".pdf"), 0);
+    return withExtension(articleBaseName(articlePath), QStringLiteral(".pdf"));
 }
 
 QString keywordPdfName(const QString &keywordName)
@@ -68,8 +95,7 @@ QString singlePageFileName(const QString &outputName)
 
 QString bulkPageFileName(const QString &cleanName)
 {
-    return guardTemplate(
-        tParser::ReplaceText(cleanName, QStringLiteral(".txt"), QStringLiteral(".html"), 0));
+    return guardTemplate(withExtension(cleanName, QStringLiteral(".html")));
 }
 
 bool isTemplateFileName(const QString &fileName)

@@ -6,15 +6,15 @@
 // the guard that keeps the template from ever being a page.
 namespace outputnames {
 
-// The part of sPath after its last native separator, cut at its first ".", with "_" and
+// The part of sPath after its last native separator, cut at its last ".", with "_" and
 // then " " made "-", and ".txt" appended: ".../My first_article.final.txt" gives
-// "My-first-article.txt". Never fails; "" gives ".txt".
+// "My-first-article.final.txt". Never fails; "" gives ".txt".
 QString GetCleanFileName(const QString &sPath);
 
 // The clean file name of an article with characters an output file cannot hold made "-", and
 // bytes not valid in the system's encoding read as Windows-1252.
 QString articleBaseName(const QString &articlePath);
-// PDF named after the article file: its clean name with ".txt" made ".pdf".
+// PDF named after the article file: its clean name with its last ".txt" made ".pdf".
 QString bulkPdfName(const QString &articlePath);
 
 // PDF named after a keyword name: characters a file name cannot hold made "-", ".pdf"
@@ -29,7 +29,12 @@ QString singleOutputName(const QString &typedName);
 QString singlePageFileName(const QString &outputName);
 // Page file name of the bulk run from an article's clean name ("x.txt" -> "x.html"), with
 // "e" before it when that is the template's name.
+// Both shorten a page name the file system could not hold, keeping distinct names distinct.
 QString bulkPageFileName(const QString &cleanName);
+
+// The longest file name, in bytes, the file systems we write to can hold.
+inline constexpr qsizetype kMaxFileNameBytes = 255;
+bool fitsFileSystem(const QString &fileName);
 
 // Whether a file name in the bin folder is the template's: "template.html" ignoring case on
 // every system, since the folder may sit on a file system that folds case.

@@ -2,7 +2,10 @@
 
 #include "t_parser.h"
 
+#include <QList>
+
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace pagebuilder {
@@ -32,71 +35,256 @@ constexpr std::string_view kElements[] = {
 };
 constexpr qsizetype kLongestElement = 10; // "blockquote", "figcaption"
 
+// Elements that run or fetch something: articles are often written by others, so these stay
+// text wherever they appear.
+constexpr std::string_view kUntrusted[] = {"script", "style", "iframe", "frame", "object",
+                                           "embed",  "link",  "meta",   "base",  "form"};
+
+// Attributes whose value is an address the page may follow.
+constexpr std::string_view kAddressAttributes[] = {
+    "href", "src", "xlink:href", "action", "formaction", "background", "poster", "data", "cite"};
+
 bool isAsciiLetterOrDigit(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
 }
 
-bool isElementName(QStringView name)
+bool isHtmlSpace(QChar c)
 {
-    char lower[kLongestElement];
-    for (qsizetype i = 0; i < name.size(); ++i)
-        lower[i] = char(name[i].toLower().unicode());
-    const std::string_view candidate(lower, size_t(name.size()));
-    return std::find(std::begin(kElements), std::end(kElements), candidate) != std::end(kElements);
+    const char16_t u = c.unicode();
+    return u == u' ' || u == u'\t' || u == u'\n' || u == u'\r' || u == u'\f';
 }
 
-// Whether the "<" at text[at] begins a tag or a comment. It looks no further than the end of
-// a tag name and the character after it, none of which can be a place where a text is cut.
-bool beginsMarkup(QStringView text, qsizetype at)
+template <size_t N> bool isOneOf(QStringView name, const std::string_view (&names)[N])
 {
-    QStringView rest = text.sliced(at + 1);
-    if (rest.startsWith(u"!--"))
-        return true;
-    if (rest.startsWith(u'/'))
-        rest = rest.sliced(1);
-    qsizetype end = 0;
-    while (end < rest.size() && end <= kLongestElement && isAsciiLetterOrDigit(rest[end]))
+    std::string lower;
+    lower.reserve(size_t(name.size()));
+    for (const QChar c : name) {
+        if (c.unicode() > 0x7F)
+            return false;
+        lower += char(QChar::toLower(c.unicode()));
+    }
+    return std::find(std::begin(names), std::end(names), lower) != std::end(names);
+}
+
+// Whether the "<" at text[at] begins a tag of a known element: "<" or "</", its name in any
+// case, then white space, "/" or ">". Returns where the name ends, or -1.
+qsizetype tagNameEnd(QStringView text, qsizetype at)
+{
+    qsizetype start = at + 1;
+    if (start < text.size() && text[start] == u'/')
+        ++start;
+    qsizetype end = start;
+    while (end < text.size() && end - start <= kLongestElement && isAsciiLetterOrDigit(text[end]))
         ++end;
-    if (end == 0 || end > kLongestElement || end == rest.size())
-        return false;
-    const char16_t after = rest[end].unicode();
-    const bool nameEnds = after == u' ' || after == u'\t' || after == u'\n' || after == u'\r' ||
-                          after == u'\f' || after == u'/' || after == u'>';
-    return nameEnds && isElementName(rest.first(end));
+    if (end == start || end - start > kLongestElement || end == text.size())
+        return -1;
+    const QChar after = text[end];
+    if (!isHtmlSpace(after) && after != u'/' && after != u'>')
+        return -1;
+    return isOneOf(text.sliced(start, end - start), kElements) ? end : -1;
 }
 
-enum class LineEnds { Keep, Break };
-
-QString toHtml(QStringView text, LineEnds lineEnds)
+struct Attribute
 {
-    QString html;
-    html.reserve(text.size() + text.size() / 16);
+    qsizetype from = 0, to = 0; // the whole attribute, name to end of value
+    QStringView name;
+    QStringView value;
+};
+
+// Reads the attributes of a tag as a browser does, from just after its name. Returns where the
+// tag ends (after its ">"), or -1 when the text ends first.
+qsizetype readAttributes(QStringView text, qsizetype i, QList<Attribute> &attributes)
+{
     const qsizetype n = text.size();
-    qsizetype plainFrom = 0;
-    auto replace = [&](qsizetype from, qsizetype length, QStringView by) {
-        html += text.sliced(plainFrom, from - plainFrom);
-        html += by;
-        plainFrom = from + length;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'<') {
-            if (!beginsMarkup(text, i))
-                replace(i, 1, u"&lt;");
-        } else if (lineEnds == LineEnds::Break && (c == u'\r' || c == u'\n')) {
-            const bool crLf = c == u'\r' && i + 1 < n && text[i + 1] == u'\n';
-            replace(i, crLf ? 2 : 1, kBreaks);
-            if (crLf)
-                ++i;
+    for (;;) {
+        while (i < n && (isHtmlSpace(text[i]) || text[i] == u'/'))
+            ++i;
+        if (i >= n)
+            return -1;
+        if (text[i] == u'>')
+            return i + 1;
+        Attribute attribute;
+        attribute.from = i;
+        ++i; // even "=" may start a name
+        while (i < n && !isHtmlSpace(text[i]) && text[i] != u'/' && text[i] != u'>' &&
+               text[i] != u'=')
+            ++i;
+        attribute.name = text.sliced(attribute.from, i - attribute.from);
+        attribute.to = i;
+        qsizetype j = i;
+        while (j < n && isHtmlSpace(text[j]))
+            ++j;
+        if (j < n && text[j] == u'=') {
+            ++j;
+            while (j < n && isHtmlSpace(text[j]))
+                ++j;
+            if (j >= n)
+                return -1;
+            const QChar quote = text[j];
+            if (quote == u'"' || quote == u'\'') {
+                const qsizetype close = text.indexOf(quote, j + 1);
+                if (close < 0)
+                    return -1;
+                attribute.value = text.sliced(j + 1, close - j - 1);
+                i = close + 1;
+            } else {
+                qsizetype k = j;
+                while (k < n && !isHtmlSpace(text[k]) && text[k] != u'>')
+                    ++k;
+                attribute.value = text.sliced(j, k - j);
+                i = k;
+            }
+            attribute.to = i;
+        }
+        attributes << attribute;
+    }
+}
+
+// A value as a browser reads it as an address: character references decoded (unknown named
+// ones left out), blanks and control characters gone, small letters.
+QString addressAsRead(QStringView value)
+{
+    QString read;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'&' && i + 1 < value.size()) {
+            qsizetype j = i + 1;
+            if (value[j] == u'#') {
+                const bool hex =
+                    j + 1 < value.size() && (value[j + 1] == u'x' || value[j + 1] == u'X');
+                j += hex ? 2 : 1;
+                const qsizetype digits = j;
+                while (j < value.size() &&
+                       (hex ? isAsciiLetterOrDigit(value[j]) : value[j].isDigit()))
+                    ++j;
+                const uint code = value.sliced(digits, j - digits).toUInt(nullptr, hex ? 16 : 10);
+                if (code > 0x20 && code < 0x110000)
+                    read += QStringView(QChar::fromUcs4(char32_t(code))).toString().toLower();
+            } else {
+                while (j < value.size() && isAsciiLetterOrDigit(value[j]))
+                    ++j;
+                if (value.sliced(i + 1, j - i - 1).compare(u"colon", Qt::CaseInsensitive) == 0)
+                    read += u':';
+            }
+            if (j < value.size() && value[j] == u';')
+                ++j;
+            i = j - 1;
+        } else if (c.unicode() > 0x20) {
+            read += c.toLower();
         }
     }
-    html += text.sliced(plainFrom);
-    return html;
+    return read;
+}
+
+bool runsScript(const Attribute &attribute)
+{
+    if (attribute.name.startsWith(u"on", Qt::CaseInsensitive))
+        return true;
+    if (!isOneOf(attribute.name, kAddressAttributes))
+        return false;
+    const QString address = addressAsRead(attribute.value);
+    return address.startsWith(u"javascript:") || address.startsWith(u"vbscript:");
+}
+
+// Where the comment that begins at text[at] ("<!--") ends, after its "-->" or "--!>", read
+// the way that ends it soonest ("<!-->" is a whole comment); -1 when it never ends.
+qsizetype commentEnd(QStringView text, qsizetype at)
+{
+    const QStringView rest = text.sliced(at + 2);
+    const qsizetype close = rest.indexOf(u"-->");
+    const qsizetype bang = rest.indexOf(u"--!>");
+    if (close < 0 && bang < 0)
+        return -1;
+    if (bang < 0 || (close >= 0 && close < bang))
+        return at + 2 + close + 3;
+    return at + 2 + bang + 4;
 }
 
 } // namespace
+
+HtmlWriter::HtmlWriter(QStringView text, bool breakLines)
+    : m_text(text), m_breakLines(breakLines), m_lastTagEnd(text.lastIndexOf(u'>')),
+      m_lastCommentEnd(std::max(text.lastIndexOf(u"-->"), text.lastIndexOf(u"--!>")))
+{
+}
+
+QString HtmlWriter::next(qsizetype limit)
+{
+    const QStringView text = m_text;
+    const qsizetype n = text.size();
+    const qsizetype stop = std::min(n, m_pos + std::max<qsizetype>(1, limit));
+    QString html;
+    html.reserve(stop - m_pos + (stop - m_pos) / 16);
+    qsizetype plainFrom = m_pos;
+    const auto flushTo = [&](qsizetype to) { html += text.sliced(plainFrom, to - plainFrom); };
+    qsizetype i = m_pos;
+    while (i < stop) {
+        if (m_commentEnd > i) {
+            // Inside a comment every "<" is text too: no reader can end the comment sooner
+            // and find markup there.
+            const qsizetype to = std::min(m_commentEnd, stop);
+            for (; i < to; ++i)
+                if (text[i] == u'<') {
+                    flushTo(i);
+                    html += u"&lt;";
+                    plainFrom = i + 1;
+                }
+            continue;
+        }
+        const QChar c = text[i];
+        if (c == u'<') {
+            if (i > m_lastTagEnd) {
+                // no tag nor comment ends after here
+            } else if (text.sliced(i + 1).startsWith(u"!--")) {
+                const qsizetype end = i + 2 <= m_lastCommentEnd ? commentEnd(text, i) : -1;
+                if (end >= 0) {
+                    m_commentEnd = end;
+                    i += 4; // "<!--" itself is markup
+                    continue;
+                }
+            } else if (const qsizetype nameEnd = tagNameEnd(text, i); nameEnd >= 0) {
+                const qsizetype nameStart = i + 1 + (text[i + 1] == u'/' ? 1 : 0);
+                QList<Attribute> attributes;
+                const qsizetype end = readAttributes(text, nameEnd, attributes);
+                if (end >= 0 && !isOneOf(text.sliced(nameStart, nameEnd - nameStart), kUntrusted)) {
+                    flushTo(i);
+                    if (std::none_of(attributes.cbegin(), attributes.cend(), runsScript)) {
+                        html += text.sliced(i, end - i);
+                    } else {
+                        html += text.sliced(i, nameEnd - i);
+                        for (const Attribute &attribute : std::as_const(attributes))
+                            if (!runsScript(attribute)) {
+                                html += u' ';
+                                html += text.sliced(attribute.from, attribute.to - attribute.from);
+                            }
+                        const qsizetype tail =
+                            attributes.isEmpty() ? nameEnd : attributes.last().to;
+                        html += text.sliced(tail, end - tail);
+                    }
+                    plainFrom = end;
+                    i = end;
+                    continue;
+                }
+            }
+            flushTo(i);
+            html += u"&lt;";
+            plainFrom = ++i;
+        } else if (m_breakLines && (c == u'\r' || c == u'\n')) {
+            const bool crLf = c == u'\r' && i + 1 < n && text[i + 1] == u'\n';
+            flushTo(i);
+            html += kBreaks;
+            i += crLf ? 2 : 1;
+            plainFrom = i;
+        } else {
+            ++i;
+        }
+    }
+    flushTo(i);
+    m_pos = i;
+    return html;
+}
 
 QString prepareTemplate(const QString &templateText, const QString &adTitle, const QString &ctaText,
                         const QString &ctaUrl)
@@ -109,12 +297,14 @@ QString prepareTemplate(const QString &templateText, const QString &adTitle, con
 
 QString markupText(QStringView text)
 {
-    return toHtml(text, LineEnds::Keep);
+    HtmlWriter writer(text, false);
+    return writer.next(text.size());
 }
 
 QString articleToHtml(QStringView text)
 {
-    return toHtml(text, LineEnds::Break);
+    HtmlWriter writer(text, true);
+    return writer.next(text.size());
 }
 
 QString addressForAttribute(QStringView address)

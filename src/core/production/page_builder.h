@@ -14,15 +14,38 @@ namespace pagebuilder {
 QString prepareTemplate(const QString &templateText, const QString &adTitle, const QString &ctaText,
                         const QString &ctaUrl);
 
-// Text that may hold markup: a "<" stays where it begins a tag ("<" or "</", an HTML element
-// name in any case, then white space, "/" or ">") or a comment ("<!--"); every other "<" is
-// written "&lt;". ">" and "&" stay.
+// Text that may hold markup, often written by others. A "<" stays where it begins a whole tag
+// ("<" or "</", an HTML element name in any case, then white space, "/" or ">", and its ">"
+// in the same text) or a comment ("<!--" with "-->" after it in the same text); every other
+// "<" is written "&lt;". Elements that run or fetch something (script, style, iframe, frame,
+// object, embed, link, meta, base, form) always stay text. In a tag that stays markup, event
+// attributes ("on...") and script addresses ("javascript:") are dropped. ">" and "&" stay.
 QString markupText(QStringView text);
 
-// An article as HTML: markupText, and every line end (CR LF, CR or LF) made "<br><br>".
-// Cut a text only after a blank, tab, LF or ">", and the pieces' HTML joined equals the
-// whole text's HTML.
+// An article as HTML: markupText, and every line end (CR LF, CR or LF) outside tags and
+// comments made "<br><br>".
 QString articleToHtml(QStringView text);
+
+// The same, a part at a time, so a large article never needs its whole HTML at once. The
+// text must outlive the writer; the parts joined are the whole text's HTML.
+class HtmlWriter
+{
+public:
+    HtmlWriter(QStringView text, bool breakLines);
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    // The HTML of about limit more characters of the text; a tag is never split.
+    QString next(qsizetype limit);
+
+private:
+    QStringView m_text;
+    bool m_breakLines;
+    qsizetype m_pos = 0;
+    qsizetype m_commentEnd = -1; // inside a comment: where it ends
+    // Past these no tag or comment can end: a "<" there is text without searching the rest of
+    // a large article again and again.
+    qsizetype m_lastTagEnd = -1;
+    qsizetype m_lastCommentEnd = -1;
+};
 
 // The button's address, percent-encoded where a character would end the attribute or the
 // tag (quotation marks, angle brackets, blanks and other control characters).

@@ -15,23 +15,6 @@ constexpr qsizetype kPiece = 256 * 1024;
 
 } // namespace
 
-qsizetype pieceEnd(QStringView text, qsizetype limit)
-{
-    if (text.size() <= limit)
-        return text.size();
-    // Look back a good way for a safe cut; a text without one is cut where a character ends.
-    const qsizetype floor = limit / 2;
-    for (qsizetype i = limit; i > floor; --i) {
-        const QChar c = text.at(i - 1);
-        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'>')
-            return i;
-    }
-    qsizetype cut = limit;
-    if (text.at(cut - 1).isHighSurrogate() || text.at(cut - 1) == u'\r')
-        --cut;
-    return cut;
-}
-
 QString writePage(const QString &pagePath, const QString &filledTemplate,
                   const QStringList &articles, bool single)
 {
@@ -61,12 +44,9 @@ QString writePage(const QString &pagePath, const QString &filledTemplate,
         }
         if (single)
             write(pagebuilder::singleRunArticlePart({QString()}));
-        QStringView rest(text);
-        while (!rest.isEmpty() && failure.isEmpty()) {
-            const qsizetype end = pieceEnd(rest, kPiece);
-            write(pagebuilder::articleToHtml(rest.first(end)));
-            rest = rest.sliced(end);
-        }
+        pagebuilder::HtmlWriter html(text, true);
+        while (!html.atEnd() && failure.isEmpty())
+            write(html.next(kPiece));
     }
     write(pagebuilder::pageTail());
     if (file.isOpen() && !file.close() && failure.isEmpty())

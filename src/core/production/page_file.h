@@ -13,8 +13,4 @@ namespace pagefile {
 QString writePage(const QString &pagePath, const QString &filledTemplate,
                   const QStringList &articles, bool single);
 
-// Where a long text may be cut so that each piece turns into the same HTML as the whole:
-// after a blank, tab, LF or ">" near the limit, so no line end and no tag is split.
-qsizetype pieceEnd(QStringView text, qsizetype limit);
-
 } // namespace pagefile

@@ -173,9 +173,12 @@ QString ProductionRun::prepare(const RunInput &input)
                               "back there, then try again.")
             .arg(templatePath);
 
-    if (!QDir().mkpath(m_outputFolder))
+    // A file in the folder's own place takes no PDFs; one in a parent's place stops the making.
+    const QFileInfo output(m_outputFolder);
+    const bool taken = (output.exists() || output.isSymLink()) && !output.isDir();
+    if (!taken && !QDir().mkpath(m_outputFolder))
         return QStringLiteral("The output folder could not be created:\n%1").arg(m_outputFolder);
-    if (!QFileInfo(m_outputFolder).isWritable())
+    if (taken || !QFileInfo(m_outputFolder).isWritable())
         return QStringLiteral("No PDF can be written into the output folder:\n%1\n\n"
                               "Allow writing there, then try again.")
             .arg(m_outputFolder);
@@ -253,6 +256,11 @@ void ProductionRun::buildItems()
         item.pagePath = paths::join(m_binFolder, pageName);
         if (!safename::isSafe(pageName) || !safename::isSafe(item.pdfName))
             item.problem = unusableName(safename::isSafe(item.pdfName) ? pageName : item.pdfName);
+        else if (!outputnames::fitsFileSystem(item.pdfName))
+            item.problem = QStringLiteral("the name is longer than a file name can be (%1 bytes, "
+                                          "at most %2)")
+                               .arg(QFile::encodeName(item.pdfName).size())
+                               .arg(outputnames::kMaxFileNameBytes);
         m_queue.push_back(item);
         m_pdfOrder << item.pdfPath;
     }

@@ -25,6 +25,7 @@ enum class CreateProblem {
     None,
     NoArticles,
     AdIncomplete,
+    BadAddress,
     NoKeywordNames,
     NoSingleName,
     UnusableSingleName,
@@ -33,8 +34,16 @@ enum class CreateProblem {
 struct CreateCheck
 {
     CreateProblem problem = CreateProblem::None;
-    QString message; // shown under the title "Missing Info"
+    QString message; // shown under title()
+
+    // "Missing Info" when something is missing; a name or address we refuse is no missing
+    // input.
+    QString title() const;
 };
+
+// Whether the button can lead somewhere: "http://" or "https://" and a host, or "mailto:" and
+// something after it, blanks around it aside.
+bool isButtonAddress(const QString &url);
 
 // The first check that fails, in the fixed order; problem None when all pass.
 CreateCheck checkCreate(const CreateInput &input);
@@ -46,3 +55,5 @@ inline QString firstCreateProblem(const CreateInput &input)
 }
 
 inline const QString kMissingInfoTitle = QStringLiteral("Missing Info");
+inline const QString kInvalidNameTitle = QStringLiteral("Invalid Name");
+inline const QString kInvalidAddressTitle = QStringLiteral("Invalid Address");

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -389,10 +390,15 @@ void frmMass::buildModeOptions()
         optCreationMode[i]->setAccessibleName(captions[i]);
         optCreationMode[i]->hide(); // start-up shows them
         twips::place(optCreationMode[i], lefts[i], 570, 2760, 330);
-        connect(optCreationMode[i], &QRadioButton::clicked, this,
-                [this, i] { optCreationMode_Click(i); });
     }
     optCreationMode[0]->setChecked(true);
+    // However an option becomes checked (a click, the keyboard, a screen reader's Toggle
+    // action), its mode follows; start-up's own choice above runs no handler.
+    for (int i = 0; i < 2; ++i)
+        connect(optCreationMode[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                optCreationMode_Click(i);
+        });
 
     lblPDFContentHeadline = new QLabel(kSingleHeadline, frSinglePDFCreation);
     lblPDFContentHeadline->setObjectName(QStringLiteral("lblPDFContentHeadline"));
@@ -448,9 +454,9 @@ void frmMass::cmdCreate_Click()
 {
     if (isRunning())
         return;
-    const QString problem = checkCreate(createInputFor(runInput())).message;
-    if (!problem.isEmpty()) {
-        showMessage(problem, kMissingInfoTitle);
+    const CreateCheck check = checkCreate(createInputFor(runInput()));
+    if (check.problem != CreateProblem::None) {
+        showMessage(check.message, check.title());
         return;
     }
 
@@ -560,9 +566,14 @@ void frmMass::openOutputFolder()
 {
     // The folder start-up made sure of, drive root included.
     sFolder = outputFolderFor(m_appFolder);
-    if (!m_platform->openFolder(sFolder))
-        showMessage(QStringLiteral("The output folder could not be opened:\n%1").arg(sFolder),
-                    QStringLiteral("Error"));
+    const auto failed = [window = QPointer<frmMass>(this), folder = sFolder] {
+        if (window)
+            window->showMessage(
+                QStringLiteral("The output folder could not be opened:\n%1").arg(folder),
+                QStringLiteral("Error"));
+    };
+    if (!m_platform->openFolder(sFolder, failed))
+        failed();
 }
 
 void frmMass::closeEvent(QCloseEvent *event)
@@ -604,7 +615,8 @@ void frmMass::Form_Load()
     }
 
     sFolder = outputFolderFor(m_appFolder);
-    if (!modGeneral::FileOrFolderExists(sFolder, true))
+    // No application folder (HOME unset): "/bin/output" is nobody's to make.
+    if (!m_appFolder.isEmpty() && !modGeneral::FileOrFolderExists(sFolder, true))
         QDir().mkdir(sFolder); // not mkpath: without bin this is not an application folder
 
     m_articleBrowser->UpdateFilesFound();

@@ -3,10 +3,14 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QUrl>
+
+#include <memory>
 
 Platform::Answer QtPlatform::messageBox(QWidget *parent, const QString &text, const QString &title,
                                         Buttons buttons, Icon icon)
@@ -38,12 +42,44 @@ bool QtPlatform::startDetached(const QString &program, const QStringList &argume
     return QProcess::startDetached(program, arguments);
 }
 
-bool QtPlatform::openFolder(const QString &folder)
+bool QtPlatform::openFolder(const QString &folder, std::function<void()> failed)
 {
 #ifdef Q_OS_WIN
+    Q_UNUSED(failed);
     return QProcess::startDetached(QStringLiteral("explorer"), {QDir::toNativeSeparators(folder)});
 #else
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    // QDesktopServices runs xdg-open and calls it a success once it has started, also when it
+    // then finds no file manager; its exit status says so. Without xdg-open, Qt's own way.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    // No parent: at exit it is left running, so a file manager it started is never ended.
+    auto *process = new QProcess;
+    process->setProgram(opener);
+    process->setArguments({folder});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed, started](int code, QProcess::ExitStatus status) {
+                         // A file manager xdg-open waited for, closed long after, opened fine.
+                         constexpr qint64 kOpeningMs = 30000;
+                         if ((status != QProcess::NormalExit || code != 0) && failed &&
+                             started->elapsed() < kOpeningMs)
+                             failed();
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         if (failed)
+                             failed();
+                         process->deleteLater();
+                     });
+    process->start();
+    return true;
 #endif
 }
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 // Everything the windows ask of the desktop goes through here, so tests can answer
@@ -20,8 +22,10 @@ public:
                               Buttons buttons = Buttons::Ok, Icon icon = Icon::Information) = 0;
     // Starts a program without waiting for it; false when it could not be started.
     virtual bool startDetached(const QString &program, const QStringList &arguments) = 0;
-    // Shows a folder in the desktop's file manager; false when that failed.
-    virtual bool openFolder(const QString &folder) = 0;
+    // Shows a folder in the desktop's file manager without waiting for it; false when nothing
+    // could be started. When what was started finds no file manager, failed runs later, from
+    // the event loop.
+    virtual bool openFolder(const QString &folder, std::function<void()> failed = {}) = 0;
     // Roots of the mounted, ready volumes; the system root first.
     virtual QStringList drives() = 0;
 };
@@ -32,6 +36,6 @@ public:
     Answer messageBox(QWidget *parent, const QString &text, const QString &title, Buttons buttons,
                       Icon icon) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
-    bool openFolder(const QString &folder) override;
+    bool openFolder(const QString &folder, std::function<void()> failed = {}) override;
     QStringList drives() override;
 };

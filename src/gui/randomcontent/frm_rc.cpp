@@ -290,7 +290,9 @@ void frmRC::cmdSave_Click()
     const QString name = txtFilename->text();
     const QString problem = filler::saveNameProblem(name);
     if (!problem.isEmpty()) {
-        m_platform->messageBox(this, problem, kMissingInfo);
+        // An empty name is missing; any other is one we refuse.
+        m_platform->messageBox(this, problem,
+                               name.isEmpty() ? kMissingInfo : QStringLiteral("Invalid Name"));
         return;
     }
 
@@ -303,6 +305,18 @@ void frmRC::cmdSave_Click()
         return;
     }
     const QString path = filler::filePath(QDir::toNativeSeparators(folder), name);
+    // Someone's article may already carry that name; what this window saved last is its own.
+    // Anything but a regular file there is refused by the writing itself.
+    if (tFile::IsRegularFile(path) && path != m_savedPath) {
+        const Platform::Answer answer = m_platform->messageBox(
+            this,
+            QStringLiteral("A file of that name already exists:\n%1\n\nDo you want to replace "
+                           "it?")
+                .arg(path),
+            QStringLiteral("Please Confirm"), Platform::Buttons::YesNo, Platform::Icon::Question);
+        if (answer != Platform::Answer::Yes)
+            return;
+    }
     QString reason;
     if (!tFile1.SaveText(text, path, &reason)) {
         m_platform->messageBox(
@@ -311,6 +325,7 @@ void frmRC::cmdSave_Click()
         return;
     }
     m_savedText = text;
+    m_savedPath = path;
     m_mainBrowser->refreshFiles();
     m_platform->messageBox(this, QStringLiteral("Done! You can now close this window."),
                            QStringLiteral("Done"));

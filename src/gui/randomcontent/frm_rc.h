@@ -77,6 +77,7 @@ private:
 
     QString m_text;
     QString m_savedText; // the box's text as last saved
+    QString m_savedPath; // where it was saved last
     bool m_generating = false;
     std::shared_ptr<std::atomic_bool> m_cancel;
     QFutureWatcher<std::optional<QString>> *m_generation = nullptr;

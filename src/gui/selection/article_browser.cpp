@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 
@@ -353,10 +354,15 @@ void ArticleBrowser::mnuOpenFolderTXT_Click()
 {
     const QString folder = Dir1->path();
     emit openingFolder(folder);
-    if (!m_platform->openFolder(folder))
-        m_platform->messageBox(
-            window(), QStringLiteral("The folder could not be opened:\n%1").arg(folder),
-            QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
+    const auto failed = [browser = QPointer<ArticleBrowser>(this), folder] {
+        if (browser)
+            browser->m_platform->messageBox(
+                browser->window(),
+                QStringLiteral("The folder could not be opened:\n%1").arg(folder),
+                QStringLiteral("Error"), Platform::Buttons::Ok, Platform::Icon::Warning);
+    };
+    if (!m_platform->openFolder(folder, failed))
+        failed();
 }
 
 bool ArticleBrowser::eventFilter(QObject *watched, QEvent *event)
