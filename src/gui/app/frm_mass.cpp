@@ -3,6 +3,7 @@
 #include "article_browser.h"
 #include "article_lists.h"
 #include "build_info.h"
+#include "converter.h"
 #include "create_checks.h"
 #include "frm_rc.h"
 #include "keyword_names.h"
@@ -377,6 +378,19 @@ void frmMass::buildCreatePage()
                            frPage[2], 8600, kCreateButtonsTop, 3000, 480);
     connect(cmdCreate, &QPushButton::clicked, this, &frmMass::cmdCreate_Click);
     connect(cmdOutput, &QPushButton::clicked, this, &frmMass::cmdOutput_Click);
+    // Which converter Create will use, found anew each time the page is shown.
+    lblConverter = makeLabel(QString(), frPage[2], 6000, kCreateButtonsTop + 700, 12000, 330);
+    lblConverter->setObjectName(QStringLiteral("lblConverter"));
+    lblConverter->setStyleSheet(QStringLiteral("color: #555;"));
+}
+
+void frmMass::showConverter()
+{
+    const QString converter = conversion::converterPath(m_appFolder);
+    lblConverter->setText(
+        conversion::converterProblem(converter).isEmpty()
+            ? QStringLiteral("PDFs are made with %1").arg(conversion::describeConverter(converter))
+            : QStringLiteral("No PDF converter was found: Create will say how to install one."));
 }
 
 void frmMass::buildModeOptions()
@@ -640,6 +654,8 @@ void frmMass::ShowPage(int index)
         frPage[i]->setVisible(i == index);
     if (index == 1)
         txtAdTitle->setFocus();
+    if (index == 2)
+        showConverter();
 }
 
 void frmMass::tButton_Click(int index)

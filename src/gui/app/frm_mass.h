@@ -96,6 +96,7 @@ private:
     void buildPages();
     void buildAdPage();
     void buildCreatePage();
+    void showConverter();
     void buildModeOptions();
     void showMessage(const QString &text, const QString &title);
     RunInput runInput() const;
@@ -121,6 +122,7 @@ private:
     QLabel *lblAppName = nullptr;
     QLabel *lblBy = nullptr;
     QLabel *lblPleaseWait = nullptr;
+    QLabel *lblConverter = nullptr;
     std::array<tFrame *, 3> tButton{};
     std::array<QLabel *, 3> lblButton{};
     std::array<QGroupBox *, 3> frPage{};
