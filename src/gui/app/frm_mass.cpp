@@ -379,8 +379,11 @@ void frmMass::buildCreatePage()
     connect(cmdCreate, &QPushButton::clicked, this, &frmMass::cmdCreate_Click);
     connect(cmdOutput, &QPushButton::clicked, this, &frmMass::cmdOutput_Click);
     // Which converter Create will use, found anew each time the page is shown.
-    lblConverter = makeLabel(QString(), frPage[2], 6000, kCreateButtonsTop + 700, 12000, 330);
+    // As wide as the two buttons above it, so it fits the window at its smallest.
+    lblConverter = makeLabel(QString(), frPage[2], 6000, kCreateButtonsTop + 650, 5600, 700);
     lblConverter->setObjectName(QStringLiteral("lblConverter"));
+    lblConverter->setWordWrap(true);
+    lblConverter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblConverter->setStyleSheet(QStringLiteral("color: #555;"));
 }
 
