@@ -107,6 +107,8 @@ private slots:
     void single_templateName_leavesTemplateAlone();
 
     void bulk_samePdfOrPageName_neverTwoConversionsAtOnce();
+    void bulk_largePages_asManyAtOnceAsTheMemoryHolds_data();
+    void bulk_largePages_asManyAtOnceAsTheMemoryHolds();
     void bulk_unreadableArticleOrUnwritablePage_othersStillMade();
     void runs_missingConverterOrTemplate_stopBeforeWriting();
     void runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting_data();
@@ -317,6 +319,39 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
     QCOMPARE(starts, QStringList({u"A.pdf"_s, u"A.pdf"_s, u"B.pdf"_s, u"C.pdf"_s, u"D.pdf"_s}));
     QVERIFY(most <= input.maxJobs);
     QVERIFY2(most >= 2, "conversions never overlapped");
+}
+
+void ProductionRunTest::bulk_largePages_asManyAtOnceAsTheMemoryHolds_data()
+{
+    QTest::addColumn<int>("articleMegabytes");
+    QTest::addColumn<bool>("oneAtATime");
+    // A converter takes 100 MB and 45 MB more per MB of page: 600 MB hold five small pages,
+    // or one page of 10 MB, however many slots there are.
+    QTest::newRow("small pages") << 0 << false;
+    QTest::newRow("large pages") << 10 << true;
+}
+
+void ProductionRunTest::bulk_largePages_asManyAtOnceAsTheMemoryHolds()
+{
+    QFETCH(int, articleMegabytes);
+    QFETCH(bool, oneAtATime);
+    TestAppFolder app;
+    const QString log = app.file(u"conversions.log"_s);
+    app.installFakeConverter("echo start >> '" + log.toUtf8() + "'\nsleep 0.3\n"
+                             "echo end >> '" + log.toUtf8() + "'\nwrite_pdf \"$1\" \"$2\"");
+    RunInput input = adInput(app);
+    for (int i = 1; i <= 5; ++i)
+        input.articles << article(app, u"%1.txt"_s.arg(i),
+                                  QByteArray("words ").repeated(1 + articleMegabytes * 180000));
+    input.maxJobs = 5;
+    input.memoryBudgetMegabytes = 600;
+    QCOMPARE(runToEnd(input).report.made, 5);
+
+    int running = 0, most = 0;
+    for (const QByteArray &line : readBytes(log).split('\n'))
+        if (!line.isEmpty())
+            most = qMax(most, running += line == "start" ? 1 : -1);
+    QVERIFY2(oneAtATime ? most == 1 : most > 1, qPrintable(QString::number(most)));
 }
 
 void ProductionRunTest::bulk_unreadableArticleOrUnwritablePage_othersStillMade()

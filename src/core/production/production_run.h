@@ -37,6 +37,7 @@ struct RunInput
     QString author;
     int maxJobs = 0;              // conversions at once; 0: defaultJobs(converter)
     QString converter;            // empty: conversion::converterPath(appFolder)
+    qint64 memoryBudgetMegabytes = 0; // conversions at once fit in it; 0: what the system has
     QString outputFolder;         // empty: appFolder/bin/output
     std::chrono::milliseconds conversionTimeout{std::chrono::minutes(10)};
     bool finishPdfs = true; // off: the converter's PDFs as they are (to measure what it costs)
@@ -116,6 +117,7 @@ private:
         QString pagePath;
         QString problem; // known before anything is read: the item fails with it
         PdfProperties properties;
+        qint64 megabytes = 0; // what its conversion may take, once started
     };
     struct Prepared
     {
@@ -142,6 +144,9 @@ private:
     QString m_outputFolder;
     QString m_filledTemplate;
     int m_count = 0;
+    bool m_builtin = false;
+    qint64 m_memoryBudget = -1; // MB; -1: unknown, conversions bounded by maxJobs alone
+    qint64 m_memoryInUse = 0;
     int m_prepareNumber = 0;
     std::deque<Item> m_queue;             // not yet prepared
     std::unique_ptr<Item> m_preparing;    // its page is being written on the worker
