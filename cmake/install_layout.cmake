@@ -1,7 +1,7 @@
 # The installed program: executables in bin, the shared data in share/paperwake (copied into
 # each user's own folder at first start), a desktop entry and an icon; and its Debian package.
 
-install(TARGETS paperwake paperwake-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS paperwake paperwake-cli paperwake-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY install/ DESTINATION ${PAPERWAKE_INSTALL_DATADIR})
 
 # The page scripts are the system's: the package links to them instead of carrying copies.
@@ -25,13 +25,16 @@ set(CPACK_PACKAGE_CONTACT "Paperwake team <team@paperwake.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns plain-text articles into PDFs that carry your ad")
 set(CPACK_PACKAGE_DESCRIPTION
     "Paperwake pours .txt articles into a page under your advertisement (a title\n\
-and a call-to-action button) and converts it to PDF with wkhtmltopdf or\n\
-WeasyPrint: one PDF per article or one of them all, named from keyword\n\
-combinations if you like. paperwake-cli does the same without a window.")
+and a call-to-action button) and converts it to PDF with wkhtmltopdf where\n\
+installed, else with its own offline engine on Qt WebEngine, or WeasyPrint:\n\
+one PDF per article or one of them all, named from keyword combinations if\n\
+you like. paperwake-cli does the same without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # paperwake_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "wkhtmltopdf | weasyprint, libjs-jquery, libjs-bootstrap4")
+# The built-in engine needs Qt WebEngine's helper process, which no library link names.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, libjs-jquery, libjs-bootstrap4")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wkhtmltopdf | weasyprint")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages Paperwake needs to build, run, test and package, when missing.
 # Installs nothing with PAPERWAKE_NO_INSTALL=1 or without apt; then it only says what is
-# missing. The PDF converter is wkhtmltopdf, WeasyPrint, or both where the system has both.
+# missing. PDFs are made by Paperwake's own engine (Qt WebEngine) where no wkhtmltopdf is found;
+# wkhtmltopdf and WeasyPrint are installed too where the distribution still has them.
 set -e
 PACKAGES="cmake g++ make qt6-base-dev libjs-jquery libjs-bootstrap4 fonts-dejavu-core
 poppler-utils libpoppler-qt6-dev pkg-config xvfb xauth dpkg-dev desktop-file-utils
@@ -79,7 +80,6 @@ missing=""
 for p in $PACKAGES; do
     installed "$p" || missing="$missing $p"
 done
-has_converter || missing="$missing wkhtmltopdf-or-weasyprint"
 if [ -n "$missing" ]; then
     echo "Paperwake still needs (Debian package names):$missing" >&2
     if [ -z "$can_install" ]; then

@@ -23,7 +23,8 @@ deb=$cache/package/paperwake_${version}_$(dpkg --print-architecture).deb
 fingerprint=$(
     cd "$source" && find install packaging cmake CMakeLists.txt -type f | sort |
         xargs sha256sum
-    sha256sum "$build/app/paperwake" "$build/app/paperwake-cli" "$build/CPackConfig.cmake"
+    sha256sum "$build/app/paperwake" "$build/app/paperwake-cli" "$build/app/paperwake-render" \
+        "$build/CPackConfig.cmake"
 )
 fingerprint=$(printf '%s\n' "$fingerprint" | sha256sum)
 if [ -f "$deb" ] && [ "$(cat "$cache/fingerprint" 2>/dev/null)" = "$fingerprint" ]; then
@@ -38,12 +39,17 @@ else
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for wanted in "wkhtmltopdf | weasyprint" libjs-jquery libjs-bootstrap4 libqt6core6 libqpdf; do
+for wanted in libqt6webenginecore6-bin libqt6webenginecore6 libjs-jquery libjs-bootstrap4 \
+    libqt6core6 libqpdf; do
     case "$depends" in *"$wanted"*) ;; *) fail "Depends lacks $wanted: $depends" ;; esac
 done
+case "$depends" in *wkhtmltopdf* | *weasyprint*) fail "Depends names a converter: $depends" ;; esac
+[ "$(dpkg-deb -f "$deb" Recommends)" = "wkhtmltopdf | weasyprint" ] ||
+    fail "Recommends is not wkhtmltopdf | weasyprint: $(dpkg-deb -f "$deb" Recommends)"
 
 dpkg-deb -c "$deb" >"$work/listing"
-for path in usr/bin/paperwake usr/bin/paperwake-cli usr/share/paperwake/bin/template.html \
+for path in usr/bin/paperwake usr/bin/paperwake-cli usr/bin/paperwake-render \
+    usr/share/paperwake/bin/template.html \
     usr/share/paperwake/lstcombinations.txt usr/share/paperwake/random/5.txt \
     usr/share/applications/paperwake.desktop usr/share/icons/hicolor/scalable/apps/paperwake.svg; do
     grep -q " \./$path\$" "$work/listing" || fail "the package lacks $path"
@@ -70,8 +76,10 @@ user_folder=$home/.local/share/Paperwake/paperwake
 cli() { env -u XDG_DATA_HOME HOME="$home" "$root/usr/bin/paperwake-cli" "$@"; }
 printf 'Lanterns drift over the quiet harbour.\r\n' >"$work/harbour.txt"
 make_pdf() {
+    name=$1
+    shift
     cli single --ad-title "Harbour Lights" --cta-text "Read on" --cta-url "https://example.com/h" \
-        --name "$1" "$work/harbour.txt" >"$work/made" 2>"$work/errors" ||
+        --name "$name" "$@" "$work/harbour.txt" >"$work/made" 2>"$work/errors" ||
         { cat "$work/errors" >&2; fail "paperwake-cli single failed"; }
 }
 
@@ -93,4 +101,8 @@ cmp -s "$work/edited.html" "$user_folder/bin/template.html" || fail "the user's 
 [ -f "$user_folder/random/3.txt" ] || fail "a deleted word list did not come back"
 pdftotext "$user_folder/bin/output/second.pdf" - | tr '\n' ' ' | grep -q "from my own template" ||
     fail "the second PDF was not made from the user's template"
+# The installed built-in engine, beside the installed program.
+make_pdf engine --converter builtin
+pdftotext "$user_folder/bin/output/engine.pdf" - | grep -q "Lanterns drift over the quiet harbour" ||
+    fail "the installed built-in engine made no PDF of the article"
 echo "package $(basename "$deb"): unpacked paperwake-cli made its folder $user_folder and PDFs"
