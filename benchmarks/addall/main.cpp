@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGroupBox>
-#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -31,11 +29,8 @@ int main(int argc, char *argv[])
     RecordingPlatform platform;
     QWidget page;
     page.resize(1100, 430);
-    auto *frame = new QGroupBox(&page);
-    frame->setGeometry(327, 75, 734, 361);
-    auto *selected = new QListWidget(frame);
-    selected->setGeometry(258, 75, 443, 238);
-    auto *browser = new ArticleBrowser(&platform, &page, frame, selected);
+    auto *browser = new ArticleBrowser(&platform, &page);
+    browser->placeSelection({4905, 1125, 11010, 5415}, {3870, 1125, 6645, 3570});
     page.show();
 
     double openMs = 0, addMs = 0;

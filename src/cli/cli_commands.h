@@ -11,3 +11,12 @@ constexpr int kAllMade = 0;    // every PDF made, or the names / the filler writ
 constexpr int kSomeFailed = 1; // some PDFs could not be made
 constexpr int kBadInput = 2;   // bad usage or input: nothing was made
 } // namespace cliexit
+
+// The commands; arguments are the program name and what follows the command.
+namespace clicommands {
+// bulk (one PDF per article) and single (one PDF of all articles): the same options, checks
+// and run, with each mode's own options.
+int runCommand(bool bulk, const QStringList &arguments);
+int namesCommand(const QStringList &arguments);
+int fillerCommand(const QStringList &arguments);
+} // namespace clicommands

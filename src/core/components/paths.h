@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 namespace paths {
+
+// The native separator, as a string to join with.
+inline const QString kSep = QDir::separator();
 
 // folder + the native separator + name, every doubled separator collapsed to one, so a drive
 // root ("/" or "C:\") and a folder given with a trailing separator join alike.

@@ -1,5 +1,6 @@
 #include "production_run.h"
 
+#include "create_checks.h"
 #include "keyword_combinations.h"
 #include "local_names.h"
 #include "output_names.h"
@@ -157,16 +158,14 @@ QString ProductionRun::prepare(const RunInput &input)
                          ? paths::join(m_binFolder, QStringLiteral("output"))
                          : input.outputFolder;
 
-    // Everything is checked before anything is changed.
-    if (input.bulk && !input.useOriginalNames && input.finalNames.isEmpty())
-        return QStringLiteral("There are no output names in the keyword list.");
-    if (!input.bulk) {
+    // Everything is checked before anything is changed: first Create's naming checks, for
+    // callers that start a run without them; a name that would lead elsewhere is told by name.
+    if (!input.bulk)
         m_report.usedName = outputnames::singleOutputName(input.singleName);
-        if (m_report.usedName.isEmpty())
-            return QStringLiteral("No name was given for the PDF.");
-        if (!safename::isSafe(m_report.usedName))
-            return capitalized(unusableName(m_report.usedName));
-    }
+    if (const CreateCheck naming = checkNaming(createInputFor(input));
+        naming.problem != CreateProblem::None)
+        return safename::isSafe(m_report.usedName) ? naming.message
+                                                   : capitalized(unusableName(m_report.usedName));
 
     const QString converter = input.converter.isEmpty()
                                   ? conversion::converterPath(input.appFolder)

@@ -97,6 +97,8 @@ public:
     // in the application or output folder was changed. finished() follows only a started run.
     QString start(const RunInput &input);
     bool isRunning() const { return m_running; }
+    // The single run's output name as the last start() made it from the name typed.
+    QString usedName() const { return m_report.usedName; }
     // Stops the run: no further page is written, running converters are killed and what they
     // began is removed; finished() then reports it with cancelled set. Returns at once.
     void cancel();

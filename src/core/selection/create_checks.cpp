@@ -60,6 +60,11 @@ CreateCheck checkCreate(const CreateInput &input)
                 QStringLiteral("The Call to Action Button Url must be a full web or e-mail "
                                "address: http:// or https:// and the site, such as "
                                "https://example.com/offer, or mailto: and an e-mail address.")};
+    return checkNaming(input);
+}
+
+CreateCheck checkNaming(const CreateInput &input)
+{
     if (input.bulk) {
         if (input.useKeywordNames && input.finalListCount == 0)
             return {CreateProblem::NoKeywordNames,

@@ -47,6 +47,9 @@ bool isButtonAddress(const QString &url);
 
 // The first check that fails, in the fixed order; problem None when all pass.
 CreateCheck checkCreate(const CreateInput &input);
+// The last of them alone: the mode's naming input. A run checks it too, for callers that
+// start one without the others.
+CreateCheck checkNaming(const CreateInput &input);
 
 // The message of the first check that fails; empty when all pass.
 inline QString firstCreateProblem(const CreateInput &input)

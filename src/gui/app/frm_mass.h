@@ -1,59 +1,29 @@
 #pragma once
 
+#include "main_layout.h"
 #include "platform.h"
 #include "production_run.h"
 #include "t_file.h"
 #include "t_tools.h"
 
-#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <memory>
 
+class AdPage;
+class ArticleBrowser;
+class ContentPage;
+class CreatePage;
+class KeywordNames;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QTimer;
+class RunPanel;
 class tFrame;
-class ArticleBrowser;
-class KeywordNames;
-class PagePreviewView;
 
-// Designed rectangle of a control, in twips; Form_Resize works on these.
-struct TwipRect
-{
-    float left = 0, top = 0, width = 0, height = 0;
-};
-
-// What Form_Resize changes, in twips.
-struct MainLayout
-{
-    std::array<TwipRect, 3> frPage;
-    TwipRect frSinglePDFCreation;
-    TwipRect lstSelectedArticles;
-    TwipRect lblPleaseWait;
-    std::array<TwipRect, 2> frFilename;
-
-    static MainLayout designed();
-    // Follows an outer window size W x H, in twips; a size that would go negative keeps its
-    // old value while the others still follow.
-    void resizeTo(float W, float H);
-
-    // The smallest window, in twips, that keeps every control of every page inside its page:
-    // the naming frames centred in page 2, the Create buttons under them, and a selected list
-    // at least selectedListWidth wide.
-    static float minimumWidth(float selectedListWidth);
-    static float minimumHeight();
-    // How much taller than its contents the page area is; the lists take it up.
-    float extraHeight() const;
-};
-
-// The main window.
+// The main window: the header strip, the page buttons and the three pages, with the run
+// panel in the strip. It switches the pages, starts up, follows its size and wires the pages
+// to the run; each page owns its controls.
 class frmMass : public QWidget
 {
     Q_OBJECT
@@ -70,7 +40,6 @@ public:
     void tButton_Click(int index);
     void lblButton_Click(int index);
     void Form_Resize();
-    void tmrPleaseWait_Timer();
     void optCreationMode_Click(int index);
     void cmdCreate_Click();
     void cmdOutput_Click();
@@ -83,8 +52,8 @@ public:
     const MainLayout &layoutTwips() const { return m_layout; }
 
     // Page 0's article browser and page 2's keyword names.
-    ArticleBrowser *articleBrowser() const { return m_articleBrowser; }
-    KeywordNames *keywordNames() const { return m_keywordNames; }
+    ArticleBrowser *articleBrowser() const;
+    KeywordNames *keywordNames() const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -94,19 +63,12 @@ private:
     void buildHeader();
     void buildPageButtons();
     void buildPages();
-    void buildAdPage();
-    void buildCreatePage();
-    void showConverter();
-    void buildModeOptions();
-    void showMessage(const QString &text, const QString &title);
+    void wirePages();
     RunInput runInput() const;
     void startRun(const RunInput &input);
-    void onPreparingPage(int number, int count);
-    void onPdfFinished(int done, int count);
-    void onRunFinished(const RunReport &report);
-    void closingPrompt(const RunReport &report);
+    void onRunEnded(int articles);
     void openOutputFolder();
-    void buildSelectionAndNaming();
+    void showMessage(const QString &text, const QString &title);
     void Form_Load();
     void applyLayout();
     void requestPreview();
@@ -121,31 +83,13 @@ private:
     QWidget *Picture2 = nullptr;
     QLabel *lblAppName = nullptr;
     QLabel *lblBy = nullptr;
-    QLabel *lblPleaseWait = nullptr;
-    QLabel *lblConverter = nullptr;
     std::array<tFrame *, 3> tButton{};
     std::array<QLabel *, 3> lblButton{};
     std::array<QGroupBox *, 3> frPage{};
-    QGroupBox *frSinglePDFCreation = nullptr;
-    QListWidget *lstSelectedArticles = nullptr;
-    std::array<QGroupBox *, 2> frFilename{};
-    QTimer *tmrPleaseWait = nullptr;
-    QProgressBar *pbProgress = nullptr;
-
-    QLineEdit *txtAdTitle = nullptr;
-    QLineEdit *txtCTAText = nullptr;
-    QLineEdit *txtCTAURL = nullptr;
-    QLineEdit *txtPDFFilename = nullptr;
-    QPushButton *cmdCreate = nullptr;
-    QPushButton *cmdOutput = nullptr;
-    PagePreviewView *m_preview = nullptr;
-    std::array<QRadioButton *, 2> optCreationMode{};
-    QLabel *lblPDFContentHeadline = nullptr;
-    ArticleBrowser *m_articleBrowser = nullptr;
-    KeywordNames *m_keywordNames = nullptr;
-    ProductionRun *m_run = nullptr;
-    int m_runArticles = 0;
-    bool m_runIsBulk = false;
+    ContentPage *m_contentPage = nullptr;
+    AdPage *m_adPage = nullptr;
+    CreatePage *m_createPage = nullptr;
+    RunPanel *m_runPanel = nullptr;
 
     friend class FrmMassTest;
 };

@@ -19,3 +19,19 @@ inline void place(QWidget *widget, float left, float top, float width, float hei
 }
 
 } // namespace twips
+
+// Designed rectangle of a control, in twips; Form_Resize works on these.
+struct TwipRect
+{
+    float left = 0, top = 0, width = 0, height = 0;
+};
+
+namespace twips {
+
+inline void place(QWidget *widget, const TwipRect &r)
+{
+    if (widget)
+        place(widget, r.left, r.top, r.width, r.height);
+}
+
+} // namespace twips

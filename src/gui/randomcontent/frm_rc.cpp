@@ -1,6 +1,7 @@
 #include "frm_rc.h"
 
 #include "twips.h"
+#include "widget_helpers.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,22 +24,6 @@ constexpr float kClientHeight = 8490;
 
 // Handling events costs far more than generating a word; doing it at most this often keeps the
 // caption animating and the window responsive without slowing a run down.
-
-QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // Enter in the page-count box or the name box must not start a command by surprise.
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -77,7 +62,7 @@ void frmRC::buildControls()
     // Top line: page count and Generate on the left, the file name and Save on the right.
     constexpr float top = 240, rowHeight = 375;
     Label1 =
-        makeLabel(QStringLiteral("Label1"), QStringLiteral("Number of Pages (Estimated):"), this);
+        widgets::makeLabel(QStringLiteral("Number of Pages (Estimated):"), this, QStringLiteral("Label1"));
     twips::place(Label1, 240, top, 2850, rowHeight);
 
     cboParagraphs = new QComboBox(this);
@@ -88,11 +73,11 @@ void frmRC::buildControls()
     Label1->setBuddy(cboParagraphs);
     cboParagraphs->setAccessibleName(Label1->text());
 
-    Command1 = makeButton(QStringLiteral("Command1"), QStringLiteral("Generate"), this);
+    Command1 = widgets::makeButton(QStringLiteral("Command1"), QStringLiteral("Generate"), this);
     twips::place(Command1, 4500, top, 1650, rowHeight);
     connect(Command1, &QPushButton::clicked, this, &frmRC::Command1_Click);
 
-    Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Save as "), this);
+    Label2 = widgets::makeLabel(QStringLiteral("Save as "), this, QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     twips::place(Label2, 6450, top, 780, rowHeight);
 
@@ -103,10 +88,10 @@ void frmRC::buildControls()
     txtFilename->setAccessibleName(Label2->text().trimmed());
     txtFilename->setAccessibleDescription(QStringLiteral("File name without .txt"));
 
-    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral(".txt"), this);
+    Label3 = widgets::makeLabel(QStringLiteral(".txt"), this, QStringLiteral("Label3"));
     twips::place(Label3, 9555, top, 480, rowHeight);
 
-    cmdSave = makeButton(QStringLiteral("cmdSave"), QStringLiteral("Save File"), this);
+    cmdSave = widgets::makeButton(QStringLiteral("cmdSave"), QStringLiteral("Save File"), this);
     twips::place(cmdSave, 10110, top, 1650, rowHeight);
     connect(cmdSave, &QPushButton::clicked, this, &frmRC::cmdSave_Click);
 
@@ -117,19 +102,15 @@ void frmRC::buildControls()
     twips::place(RichTextBox1, 240, 840, 11520, 7410);
 
     constexpr float rightLeft = 12000, rightWidth = 4605;
-    Label6 = makeLabel(QStringLiteral("Label6"),
-                       QStringLiteral("Comment: The software generates random content (not "
+    Label6 = widgets::makeLabel(QStringLiteral("Comment: The software generates random content (not "
                                       "readable) but may help you to increase the size of a "
-                                      "PDF. "),
-                       this);
+                                      "PDF. "), this, QStringLiteral("Label6"));
     Label6->setWordWrap(true);
     Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     twips::place(Label6, rightLeft, 840, rightWidth, 900);
 
-    Label4 = makeLabel(QStringLiteral("Label4"),
-                       QStringLiteral("Randomly Add Some of the Following Keywords to the "
-                                      "Content (Optional):"),
-                       this);
+    Label4 = widgets::makeLabel(QStringLiteral("Randomly Add Some of the Following Keywords to the "
+                                      "Content (Optional):"), this, QStringLiteral("Label4"));
     Label4->setWordWrap(true);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     twips::place(Label4, rightLeft, 1890, rightWidth, 600);
@@ -142,12 +123,11 @@ void frmRC::buildControls()
     Label4->setBuddy(txtKeywords);
     txtKeywords->setAccessibleName(Label4->text());
 
-    Label5 = makeLabel(QStringLiteral("Label5"), QStringLiteral("Please enter 1 keyword per line."),
-                       this);
+    Label5 = widgets::makeLabel(QStringLiteral("Please enter 1 keyword per line."), this, QStringLiteral("Label5"));
     twips::place(Label5, rightLeft, 7110, rightWidth, 330);
     txtKeywords->setAccessibleDescription(Label5->text());
 
-    cmdClose = makeButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
+    cmdClose = widgets::makeButton(QStringLiteral("cmdClose"), QStringLiteral("Close"), this);
     twips::place(cmdClose, rightLeft + rightWidth - 1650, 7875, 1650, rowHeight);
     connect(cmdClose, &QPushButton::clicked, this, &frmRC::cmdClose_Click);
 }

@@ -4,13 +4,15 @@
 #include "folder_articles.h"
 #include "folder_list.h"
 #include "local_names.h"
+#include "paths.h"
 #include "platform.h"
-#include "twips.h"
+#include "widget_helpers.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -24,7 +26,8 @@
 
 namespace {
 
-const QString kSep = QDir::separator();
+using paths::kSep;
+using widgets::makeLabel;
 
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
@@ -40,26 +43,23 @@ constexpr float kButtonLeft = 240;
 constexpr float kButtonWidth = 3390;
 constexpr float kButtonHeight = 450;
 
-QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
+const QString kSingleHeadline =
+    QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:");
+const QString kBulkHeadline =
+    QStringLiteral("The Software Will Create 1 PDF For Each One of these Articles:");
 
 } // namespace
 
-ArticleBrowser::ArticleBrowser(Platform *platform, QWidget *page, QGroupBox *frSinglePDFCreation,
-                               QListWidget *lstSelectedArticles)
-    : QWidget(page), m_platform(platform), lstSelectedArticles(lstSelectedArticles)
+ArticleBrowser::ArticleBrowser(Platform *platform, QWidget *page)
+    : QWidget(page), m_platform(platform)
 {
     setObjectName(QStringLiteral("ArticleBrowser"));
     // The designed places are the page's own coordinates: the panel starts at its corner and
     // reaches to just short of the frame beside it.
     twips::place(this, 0, 0, kColumnLeft + kColumnWidth + 120, twips::fromPixels(page->height()));
-    page->installEventFilter(this);
     buildBrowser(this);
-    buildSelectionButtons(frSinglePDFCreation);
+    buildSelection(page);
+    page->installEventFilter(this);
     buildMenu(this);
 
     // The browser starts on the process's working folder; the count is the window's to show.
@@ -86,8 +86,8 @@ ArticleBrowser::ArticleBrowser(Platform *platform, QWidget *page, QGroupBox *frS
 
 void ArticleBrowser::buildBrowser(QWidget *page)
 {
-    QLabel *heading = makeLabel(QStringLiteral("Select a Folder with .TXT Articles"),
-                                QStringLiteral("lblBrowseHeading"), page);
+    QLabel *heading = makeLabel(QStringLiteral("Select a Folder with .TXT Articles"), page,
+                                QStringLiteral("lblBrowseHeading"));
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
@@ -114,8 +114,8 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     File1->viewport()->installEventFilter(this);
 
     lblFilesFoundCaption =
-        makeLabel(QStringLiteral("Files Found:"), QStringLiteral("lblFilesFoundCaption"), page);
-    lblFilesFound = makeLabel(QStringLiteral("0"), QStringLiteral("lblFilesFound"), page);
+        makeLabel(QStringLiteral("Files Found:"), page, QStringLiteral("lblFilesFoundCaption"));
+    lblFilesFound = makeLabel(QStringLiteral("0"), page, QStringLiteral("lblFilesFound"));
     lblFilesFound->setFont(bold);
 
     cmdArticlesTools = new QPushButton(QStringLiteral("Options"), page);
@@ -129,7 +129,7 @@ void ArticleBrowser::buildBrowser(QWidget *page)
     QLabel *text = makeLabel(
         QStringLiteral("Select a Folder with articles (.txt files). Then select the articles that "
                        "you want to use by using the buttons that you'll see on the right panel."),
-        QStringLiteral("lblInstructions"), instructions);
+        instructions, QStringLiteral("lblInstructions"));
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     twips::place(text, 120, 300, kColumnWidth - 240, 1080);
@@ -148,24 +148,68 @@ void ArticleBrowser::growLists(float extraHeight)
     twips::place(frInstructions, kColumnLeft, 4590 + extraHeight, kColumnWidth, 1440);
 }
 
-void ArticleBrowser::buildSelectionButtons(QGroupBox *frame)
+void ArticleBrowser::buildSelection(QWidget *page)
 {
+    frSinglePDFCreation = new QGroupBox(QStringLiteral("Single PDF Creation"), page);
+    frSinglePDFCreation->setObjectName(QStringLiteral("frSinglePDFCreation"));
+    lstSelectedArticles = new SelectedArticleList(frSinglePDFCreation);
+    lstSelectedArticles->setObjectName(QStringLiteral("lstSelectedArticles"));
+    lstSelectedArticles->setAccessibleName(QStringLiteral("Selected articles"));
+    lstSelectedArticles->viewport()->installEventFilter(this);
+    lblPDFContentHeadline = makeLabel(kSingleHeadline, frSinglePDFCreation,
+                                      QStringLiteral("lblPDFContentHeadline"), lstSelectedArticles);
+
     static const std::array<QString, 4> captions = {
         QStringLiteral("Add All the Articles >>"), QStringLiteral("<< Remove All the Articles"),
         QStringLiteral("Add Selected Article >"), QStringLiteral("< Remove Selected Article")};
     // Adding on top, removing below, a gap between the two pairs.
     static const std::array<float, 4> tops = {1125, 3015, 1680, 2460};
     for (int i = 0; i < 4; ++i) {
-        cmdSingleMenu[i] = new QPushButton(captions[i], frame);
+        cmdSingleMenu[i] = new QPushButton(captions[i], frSinglePDFCreation);
         cmdSingleMenu[i]->setObjectName(QStringLiteral("cmdSingleMenu_%1").arg(i));
         twips::place(cmdSingleMenu[i], kButtonLeft, tops[i], kButtonWidth, kButtonHeight);
         connect(cmdSingleMenu[i], &QPushButton::clicked, this,
                 [this, i] { cmdSingleMenu_Click(i); });
     }
 
-    if (lstSelectedArticles->accessibleName().isEmpty())
-        lstSelectedArticles->setAccessibleName(QStringLiteral("Selected articles"));
-    lstSelectedArticles->viewport()->installEventFilter(this);
+    // The preview follows what is selected.
+    QAbstractItemModel *selected = lstSelectedArticles->model();
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(selected, signal, this, &ArticleBrowser::selectionChanged);
+    connect(selected, &QAbstractItemModel::rowsMoved, this, &ArticleBrowser::selectionChanged);
+    connect(selected, &QAbstractItemModel::modelReset, this, &ArticleBrowser::selectionChanged);
+}
+
+void ArticleBrowser::showMode(bool bulk)
+{
+    lblPDFContentHeadline->setText(bulk ? kBulkHeadline : kSingleHeadline);
+    frSinglePDFCreation->setTitle(bulk ? QStringLiteral("Bulk PDF Creation")
+                                       : QStringLiteral("Single PDF Creation"));
+}
+
+void ArticleBrowser::setSelectionCaption(const QString &caption)
+{
+    frSinglePDFCreation->setTitle(caption);
+}
+
+int ArticleBrowser::headlineWidth() const
+{
+    const QFontMetrics metrics(lblPDFContentHeadline->font());
+    return std::max(metrics.horizontalAdvance(kSingleHeadline),
+                    metrics.horizontalAdvance(kBulkHeadline));
+}
+
+void ArticleBrowser::placeSelection(const TwipRect &frame, const TwipRect &list)
+{
+    twips::place(frSinglePDFCreation, frame);
+    twips::place(lstSelectedArticles, list);
+    twips::place(lblPDFContentHeadline, {list.left, 690, list.width, 330});
+}
+
+void ArticleBrowser::showRunEnd(int count)
+{
+    if (count > 0 && count <= lstSelectedArticles->count())
+        lstSelectedArticles->setCurrentRow(count - 1);
 }
 
 void ArticleBrowser::buildMenu(QWidget *page)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "twips.h"
+
 #include <QHash>
 #include <QWidget>
 #include <QStringList>
@@ -19,16 +21,15 @@ class QPushButton;
 class QWidget;
 
 // The article browser of the "PDF Content" page: drive, folder and file lists, the count of
-// articles found, the add/remove buttons of the selected-article list and the Options menu.
-// A panel that owns the browsing column of the page it is put in and follows the page's
-// height; the add/remove buttons go into the frame beside it, next to the window's
-// selected-article list, which it fills.
+// articles found, the Options menu, and the selected-article list with its headline and its
+// four add/remove buttons. A panel that owns the browsing column of the page it is put in and
+// follows the page's height; the selected-article frame beside the column is its own too, and
+// it alone hands a run its articles.
 class ArticleBrowser : public QWidget
 {
     Q_OBJECT
 public:
-    ArticleBrowser(Platform *platform, QWidget *page, QGroupBox *frSinglePDFCreation,
-                   QListWidget *lstSelectedArticles);
+    ArticleBrowser(Platform *platform, QWidget *page);
 
     // The browsed folder (Dir1's), native separators.
     QString folder() const;
@@ -40,6 +41,18 @@ public:
     int fileCount() const;
     // The selected-article list, in order.
     QStringList selectedArticles() const;
+    // Marks the last article of a run of count articles, as the run leaves the list.
+    void showRunEnd(int count);
+
+    // The selected-article frame's caption and headline for one PDF of all articles or one PDF
+    // per article.
+    void showMode(bool bulk);
+    void setSelectionCaption(const QString &caption);
+    // Pixels the wider of the two headlines needs to be read in full.
+    int headlineWidth() const;
+    // Places the selected-article frame and its list (page coordinates, frame coordinates);
+    // the headline stays over the list.
+    void placeSelection(const TwipRect &frame, const TwipRect &list);
 
     // folder + separator + file name, every doubled separator collapsed.
     static QString articleItem(const QString &folder, const QString &fileName);
@@ -59,13 +72,15 @@ signals:
     // The folder about to be shown in the file manager; the window keeps it as its sFolder.
     void openingFolder(const QString &folder);
     void randomContentRequested();
+    // The selected-article list changed: items added, removed, moved or cleared.
+    void selectionChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildBrowser(QWidget *page);
-    void buildSelectionButtons(QGroupBox *frame);
+    void buildSelection(QWidget *page);
     void buildMenu(QWidget *page);
     void fillFileList();
     void showDriveOf(const QString &folder);
@@ -83,7 +98,9 @@ private:
     QLabel *lblFilesFoundCaption = nullptr;
     QLabel *lblFilesFound = nullptr;
     QGroupBox *frInstructions = nullptr;
-    QListWidget *lstSelectedArticles;
+    QGroupBox *frSinglePDFCreation = nullptr;
+    QLabel *lblPDFContentHeadline = nullptr;
+    QListWidget *lstSelectedArticles = nullptr;
     std::array<QPushButton *, 4> cmdSingleMenu{};
     QPushButton *cmdArticlesTools = nullptr;
     QMenu *mnuFileOptions = nullptr;
