@@ -45,7 +45,7 @@ struct RunOptions
                            QStringLiteral("DIR")};
     QCommandLineOption converter{
         QStringLiteral("converter"),
-        QStringLiteral("Convert with NAME: wkhtmltopdf, builtin (Paperwake's own engine) or "
+        QStringLiteral("Convert with NAME: builtin (Paperwake's own engine), wkhtmltopdf or "
                        "weasyprint (default: the first found in that order, bin/wkhtmltopdf "
                        "in the application folder before all)."),
         QStringLiteral("NAME")};

@@ -82,7 +82,7 @@ private slots:
     void engine_loadsNothingFromOutsideAndRunsNoScript();
     void engine_pageThatNeverLoads_timesOutAndTheEngineGoesOn();
     void engine_killedMidRun_itsPdfsFailByName_aFreshEngineMakesTheRest();
-    void cli_noWkhtmltopdfAnywhere_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates();
+    void cli_noConverterInAppFolder_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates();
 };
 
 void RenderEngineTest::engine_loadsNothingFromOutsideAndRunsNoScript()
@@ -211,7 +211,7 @@ void RenderEngineTest::engine_killedMidRun_itsPdfsFailByName_aFreshEngineMakesTh
 #endif
 }
 
-void RenderEngineTest::cli_noWkhtmltopdfAnywhere_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates()
+void RenderEngineTest::cli_noConverterInAppFolder_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates()
 {
     // Real articles of every length: the license texts every Debian system has.
     const QDir licenses(u"/usr/share/common-licenses"_s);
@@ -233,10 +233,12 @@ void RenderEngineTest::cli_noWkhtmltopdfAnywhere_builtInEngineMakesEveryPdfAsWkh
                                 u"Get the guide"_s, u"--cta-url"_s, url,
                                 app.file(u"articles"_s)};
     const QString wkhtmltopdf = QStandardPaths::findExecutable(u"wkhtmltopdf"_s);
-    // On the PATH only a weasyprint that makes nothing: the built-in engine comes before it.
+    // On the PATH only converters that make nothing: the built-in engine comes before them.
     const QString path = app.file(u"path"_s);
-    app.writeFile(u"path/weasyprint"_s, "#!/bin/sh\nexit 1\n");
-    QFile::setPermissions(path + u"/weasyprint"_s, QFile::ReadOwner | QFile::ExeOwner);
+    for (const QString &name : {u"wkhtmltopdf"_s, u"weasyprint"_s}) {
+        app.writeFile(u"path/"_s + name, "#!/bin/sh\nexit 1\n");
+        QFile::setPermissions(path + u'/' + name, QFile::ReadOwner | QFile::ExeOwner);
+    }
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(u"DISPLAY"_s);

@@ -69,13 +69,13 @@ QString converterPath(const QString &appFolder)
     const QString inAppFolder = appFolderConverter(appFolder);
     if (QFileInfo::exists(inAppFolder))
         return inAppFolder;
-    if (const QString found = onPath(QStringLiteral("wkhtmltopdf")); !found.isEmpty())
-        return found;
-    // Ours renders as wkhtmltopdf does, offline; WeasyPrint is slower and lays out larger.
+    // Ours before the system's: it lays pages out as wkhtmltopdf does, runs no script, loads
+    // nothing from the network, and made the benchmark's PDFs in two thirds of the time.
     if (QFileInfo(builtinEnginePath()).isExecutable())
         return builtinEnginePath();
-    if (const QString found = onPath(QStringLiteral("weasyprint")); !found.isEmpty())
-        return found;
+    for (const QString &program : {QStringLiteral("wkhtmltopdf"), QStringLiteral("weasyprint")})
+        if (const QString found = onPath(program); !found.isEmpty())
+            return found;
     return inAppFolder;
 }
 

@@ -17,13 +17,13 @@ class QTimer;
 namespace conversion {
 
 // The converter runs take, first found: appFolder + "/bin/wkhtmltopdf" (".exe" on Windows,
-// native separators), wkhtmltopdf on the PATH, the built-in engine, weasyprint on the PATH.
+// native separators), the built-in engine, wkhtmltopdf on the PATH, weasyprint on the PATH.
 // When there is none, the path in the application folder, which converterProblem() then
 // reports with the rest.
 QString converterPath(const QString &appFolder);
 
 // The converters a user can choose by name.
-inline const QStringList kConverterNames{QStringLiteral("wkhtmltopdf"), QStringLiteral("builtin"),
+inline const QStringList kConverterNames{QStringLiteral("builtin"), QStringLiteral("wkhtmltopdf"),
                                          QStringLiteral("weasyprint")};
 // The converter of that name: wkhtmltopdf as converterPath() finds it but never another kind,
 // the built-in engine, or weasyprint on the PATH. Empty when name is none of kConverterNames;
