@@ -45,15 +45,13 @@ CreatePage::CreatePage(Platform *platform, QWidget *window)
     cmdCreate->setDefault(true);
     cmdOutput = widgets::makeButton(QStringLiteral("cmdOutput"),
                                     QStringLiteral("Open Output Folder"), this);
+    lblConverter = makeLabel(QString(), this, QStringLiteral("lblConverter"));
+    lblConverter->setWordWrap(true);
+    lblConverter->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    lblConverter->setStyleSheet(QStringLiteral("color: #555;"));
     placeButtons(0);
     connect(cmdCreate, &QPushButton::clicked, this, &CreatePage::createRequested);
     connect(cmdOutput, &QPushButton::clicked, this, &CreatePage::outputFolderRequested);
-    // As wide as the two buttons above it, so it fits the window at its smallest.
-    lblConverter = makeLabel(QString(), this, QStringLiteral("lblConverter"));
-    twips::place(lblConverter, 6000, kCreateButtonsTop + 650, 5600, 700);
-    lblConverter->setWordWrap(true);
-    lblConverter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblConverter->setStyleSheet(QStringLiteral("color: #555;"));
 
     m_keywordNames = new KeywordNames(platform, frFilename[1]);
 }
@@ -98,6 +96,8 @@ void CreatePage::placeButtons(float extraHeight)
 {
     twips::place(cmdCreate, 6000, kCreateButtonsTop + extraHeight, 2400, 480);
     twips::place(cmdOutput, 8600, kCreateButtonsTop + extraHeight, 3000, 480);
+    // Just above the buttons and as wide as both, so it fits the window at its smallest.
+    twips::place(lblConverter, 6000, kCreateButtonsTop + extraHeight - 600, 5600, 540);
 }
 
 void CreatePage::place(const std::array<TwipRect, 2> &frames, float extraHeight)
