@@ -20,6 +20,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -186,6 +187,12 @@ void killConverter(QProcess *process)
 
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
+
+QThreadPool *finishingPool()
+{
+    static QThreadPool pool;
+    return &pool;
+}
 
 // Moves the finished PDF onto its name; the system's reason when it cannot.
 QString putInPlace(const QString &partialPath, const QString &pdfPath)
@@ -521,8 +528,9 @@ void ConversionLauncher::startFinishing(int id, const Job &job)
         onFinishingDone(id, result);
     });
     m_finishing.insert(id, Finishing{job.pdfPath, job.partialPath, watcher, abandon});
-    // qpdf reads and rewrites the whole PDF, which takes a while for a large one.
-    watcher->setFuture(QtConcurrent::run(
+    // qpdf reads and rewrites the whole PDF, which takes a while for a large one. Its own
+    // threads: queued in the shared pool, it would hold up the writing of the next pages.
+    watcher->setFuture(QtConcurrent::run(finishingPool(),
         [partialPath = job.partialPath, properties = job.properties, abandon] {
             const pdffinishing::Result result =
                 properties ? pdffinishing::finishPdf(partialPath, *properties)
