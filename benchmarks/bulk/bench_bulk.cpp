@@ -14,7 +14,7 @@
 //   of each PDF, alternated five times, the PDFs' total size either way, and qpdf's time alone
 //   over the unfinished PDFs one after another.
 
-#include "converter.h"
+#include "converter_lookup.h"
 #include "pdf_finishing.h"
 #include "production_run.h"
 

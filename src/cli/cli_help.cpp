@@ -1,7 +1,7 @@
 #include "cli_help.h"
 
 #include "app_location.h"
-#include "converter.h"
+#include "converter_lookup.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "app_location.h"
 #include "cli_parser.h"
 #include "cli_progress.h"
-#include "converter.h"
+#include "converter_lookup.h"
 #include "create_checks.h"
 #include "folder_articles.h"
 #include "local_names.h"

@@ -1,5 +1,5 @@
 #include "article_reader.h"
-#include "converter.h"
+#include "converter_lookup.h"
 #include "modutf8.h"
 #include "output_names.h"
 #include "page_builder.h"

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "converter_lookup.h"
 #include "pdf_finishing.h"
 
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -14,38 +14,6 @@
 class QProcess;
 class QTimer;
 
-namespace conversion {
-
-// The converter runs take, first found: appFolder + "/bin/wkhtmltopdf" (".exe" on Windows,
-// native separators), the built-in engine, wkhtmltopdf on the PATH, weasyprint on the PATH.
-// When there is none, the path in the application folder, which converterProblem() then
-// reports with the rest.
-QString converterPath(const QString &appFolder);
-
-// The converters a user can choose by name.
-inline const QStringList kConverterNames{QStringLiteral("builtin"), QStringLiteral("wkhtmltopdf"),
-                                         QStringLiteral("weasyprint")};
-// The converter of that name: wkhtmltopdf as converterPath() finds it but never another kind,
-// the built-in engine, or weasyprint on the PATH. Empty when name is none of kConverterNames;
-// a converter that is not there gives the path converterProblem() reports.
-QString namedConverterPath(const QString &appFolder, const QString &name);
-
-// The built-in engine, paperwake-render, beside this program.
-QString builtinEnginePath();
-bool isBuiltinEngine(const QString &converter);
-// How to name the converter to the user: "wkhtmltopdf (path)", "the built-in engine", ...
-QString describeConverter(const QString &converter);
-
-// The command line as text, for display and logs: quoted converter, two blanks, quoted page,
-// one blank, quoted PDF. Processes are started with an argument list, never from this text.
-QString converterCommandLine(const QString &converter, const QString &pagePath,
-                             const QString &pdfPath);
-
-// Empty when the converter can be run; otherwise a message that names where it was looked for
-// and says how to install one. Runs call this before they write anything.
-QString converterProblem(const QString &converter);
-
-} // namespace conversion
 
 enum class ConversionOutcome {
     Made,

@@ -1,6 +1,6 @@
 #include "create_page.h"
 
-#include "converter.h"
+#include "converter_lookup.h"
 #include "keyword_names.h"
 #include "widget_helpers.h"
 
