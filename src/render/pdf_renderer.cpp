@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -243,6 +244,8 @@ void prepareEnvironment()
     appendChromiumFlags("--disable-gpu --disable-background-networking --disable-component-update "
                         "--no-proxy-server --host-resolver-rules=\"MAP * ~NOTFOUND\" "
                         "--disable-features=NetworkPrediction");
+    // Its start-up report of graphics settings says nothing to a user of a PDF engine.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 #ifdef Q_OS_UNIX
     // Chromium's sandbox cannot start as root; scripts are off and the network is shut, so the
     // pages it renders are ours.
