@@ -7,7 +7,6 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -200,9 +199,14 @@ void PdfRenderer::finish(int id, const QByteArray &pdf, const QString &reason)
         emit rendered(id, false, reason);
         return;
     }
-    QSaveFile out(job.pdfPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
-        emit rendered(id, false, QStringLiteral("the PDF could not be written: %1").arg(out.errorString()));
+    // Written under the caller's own temporary name, which it checks before it takes the PDF.
+    QFile out(job.pdfPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(pdf) != pdf.size()
+        || !out.flush()) {
+        const QString why = out.errorString();
+        out.close();
+        QFile::remove(job.pdfPath);
+        emit rendered(id, false, QStringLiteral("the PDF could not be written: %1").arg(why));
         return;
     }
     emit rendered(id, true, QString());
