@@ -70,6 +70,13 @@ void killConverter(QProcess *process)
 // Enough of the converter's error output to find its last message.
 constexpr qsizetype kErrorTail = 4096;
 
+void keepTail(QByteArray &tail, const QByteArray &more)
+{
+    tail += more;
+    if (tail.size() > kErrorTail)
+        tail = tail.right(kErrorTail);
+}
+
 QThreadPool *finishingPool()
 {
     static QThreadPool pool;
@@ -216,9 +223,7 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
         const auto it = m_jobs.find(id);
         if (it == m_jobs.end())
             return;
-        it->errorTail += it->process->readAllStandardError();
-        if (it->errorTail.size() > kErrorTail)
-            it->errorTail = it->errorTail.right(kErrorTail);
+        keepTail(it->errorTail, it->process->readAllStandardError());
     });
     connect(process, &QProcess::finished, this,
             [this, id](int, QProcess::ExitStatus status) { onFinished(id, int(status)); });
@@ -243,9 +248,7 @@ void ConversionLauncher::startOnEngine(int id, const QString &pagePath)
         m_engineErrorTail.clear();
         connect(m_engine, &QProcess::readyReadStandardOutput, this, &ConversionLauncher::onEngineOutput);
         connect(m_engine, &QProcess::readyReadStandardError, this, [this] {
-            m_engineErrorTail += m_engine->readAllStandardError();
-            if (m_engineErrorTail.size() > kErrorTail)
-                m_engineErrorTail = m_engineErrorTail.right(kErrorTail);
+            keepTail(m_engineErrorTail, m_engine->readAllStandardError());
         });
         connect(m_engine, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
             onEngineEnded(ConversionOutcome::Crashed,

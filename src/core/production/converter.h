@@ -50,7 +50,6 @@ public:
     // Ends converters still running.
     ~ConversionLauncher() override;
 
-    QString converter() const { return m_converter; }
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     std::chrono::milliseconds timeout() const { return m_timeout; }
     // Off: the converter's PDF goes into place as it is, unread by qpdf (to measure what the
