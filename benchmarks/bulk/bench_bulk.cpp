@@ -14,6 +14,7 @@
 //   of each PDF, alternated five times, the PDFs' total size either way, and qpdf's time alone
 //   over the unfinished PDFs one after another.
 
+#include "bench_support.h"
 #include "converter_lookup.h"
 #include "pdf_finishing.h"
 #include "production_run.h"
@@ -43,18 +44,6 @@ QTextStream &out()
     return stream;
 }
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            copyTree(entry.filePath(), to + u'/' + entry.fileName());
-        else
-            QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
-    }
-}
-
 // A few hundred words of plain text with paragraphs, different for every article.
 QByteArray generatedArticle(int number, int paragraphs = 6)
 {
@@ -76,83 +65,12 @@ QByteArray generatedArticle(int number, int paragraphs = 6)
     return text;
 }
 
-// Resident memory in MB of a process, from /proc; 0 when it is gone.
-double residentMegabytes(qint64 pid, const char *field = "VmRSS:")
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
-// Our own RSS plus that of every process below us (the converters, paperwake-cli, the
-// built-in engine and its renderer processes).
-double treeMegabytes(qint64 root)
-{
-    QHash<qint64, qint64> parentOf;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            parentOf.insert(pid, fields.at(1).toLongLong());
-    }
-    double total = 0;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        qint64 pid = it.key();
-        for (int depth = 0; depth < 16 && pid > 1 && pid != root; ++depth)
-            pid = parentOf.value(pid, 0);
-        if (pid == root)
-            total += residentMegabytes(it.key());
-    }
-    return total;
-}
-
 struct Timed
 {
     double seconds = 0;
     double peakMegabytes = 0;
     bool ok = false;
     QString problem;
-};
-
-// Samples the memory of our process and its children while the event loop runs.
-class MemorySampler
-{
-public:
-    MemorySampler()
-    {
-        m_timer.setInterval(50);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { sample(); });
-    }
-    void start(qint64 root)
-    {
-        m_root = root;
-        m_peak = 0;
-        m_timer.start();
-    }
-    double stop()
-    {
-        sample();
-        m_timer.stop();
-        return m_peak;
-    }
-    void sample() { m_peak = std::max(m_peak, treeMegabytes(m_root)); }
-
-private:
-    QTimer m_timer;
-    qint64 m_root = 0;
-    double m_peak = 0;
 };
 
 Timed runInProcess(const RunInput &input, int expected)
@@ -165,7 +83,7 @@ Timed runInProcess(const RunInput &input, int expected)
         ended = true;
         QCoreApplication::quit();
     });
-    MemorySampler sampler;
+    bench::MemorySampler sampler;
     QElapsedTimer timer;
     timer.start();
     const QString refused = run.start(input);
@@ -197,7 +115,7 @@ Timed runThroughCli(const RunInput &input, const QString &articleFolder, int exp
     if (conversion::isBuiltinEngine(input.converter))
         arguments << QStringLiteral("--converter") << QStringLiteral("builtin");
     arguments << articleFolder;
-    MemorySampler sampler;
+    bench::MemorySampler sampler;
     QElapsedTimer timer;
     timer.start();
     cli.start(kCli, arguments);
@@ -231,7 +149,7 @@ QString makeAppFolder(const QTemporaryDir &dir, const QString &converterTarget)
     QDir().mkpath(appFolder + QStringLiteral("/bin/output"));
     QFile::copy(kStaged + QStringLiteral("/bin/template.html"),
                 appFolder + QStringLiteral("/bin/template.html"));
-    copyTree(kStaged + QStringLiteral("/bin/assets"), appFolder + QStringLiteral("/bin/assets"));
+    bench::copyTree(kStaged + QStringLiteral("/bin/assets"), appFolder + QStringLiteral("/bin/assets"));
     // The converter under test goes into the folder itself, ahead of anything on the PATH.
     QFile::link(converterTarget, appFolder + QStringLiteral("/bin/wkhtmltopdf"));
     return appFolder;
@@ -268,12 +186,12 @@ int bigArticle(int megabytes)
             written += file.write(block);
     }
     const double articleMegabytes = QFileInfo(article).size() / 1048576.0;
-    const double before = residentMegabytes(QCoreApplication::applicationPid());
+    const double before = bench::residentMegabytes(QCoreApplication::applicationPid());
     RunInput input = adInput(appFolder);
     input.articles = {article};
     input.finishPdfs = false; // the converter's PDF is a stand-in
     const Timed timed = runInProcess(input, 1);
-    const double peak = residentMegabytes(QCoreApplication::applicationPid(), "VmHWM:");
+    const double peak = bench::residentMegabytes(QCoreApplication::applicationPid(), "VmHWM:");
     if (!timed.ok) {
         out() << "bulk run failed: " << timed.problem << '\n';
         return 1;
