@@ -68,7 +68,7 @@ cleanup() {
             done
             sleep 1
         done
-        if grep -q " $root[/ ]" /proc/self/mountinfo; then
+        if grep -q " ${root}[/ ]" /proc/self/mountinfo; then
             say "something is still mounted below $root: left in place" >&2
         else
             rm -rf --one-file-system "$root"
