@@ -6,7 +6,7 @@
 set -e
 PACKAGES="cmake g++ make qt6-base-dev libjs-jquery libjs-bootstrap4 fonts-dejavu-core
 poppler-utils libpoppler-qt6-dev pkg-config xvfb xauth dpkg-dev desktop-file-utils
-qt6-webengine-dev libqpdf-dev qpdf"
+qt6-webengine-dev libqpdf-dev qpdf file"
 CONVERTERS="wkhtmltopdf weasyprint"
 
 # Installed by the package manager, or at least what the package provides is there (a
@@ -66,12 +66,14 @@ if [ -n "$can_install" ]; then
     find_wanted
     if [ -n "$wanted" ] || ! has_converter; then
         # Fresh lists also tell which converters the distribution still has.
-        $SUDO apt-get update -qq
+        $SUDO apt-get update -qq -o Acquire::Retries=1
         find_wanted
         if [ -n "$wanted" ]; then
             echo "Installing:$wanted"
+            # sudo would drop a variable given before it.
             # shellcheck disable=SC2086 # one word per package
-            DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $wanted
+            $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+                -o Acquire::Retries=1 $wanted
         fi
     fi
 fi
