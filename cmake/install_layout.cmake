@@ -34,7 +34,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # paperwake_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The built-in engine needs Qt WebEngine's helper process, which no library link names.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, libjs-jquery, libjs-bootstrap4")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wkhtmltopdf | weasyprint")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6webenginecore6-bin, libjs-jquery, libjs-bootstrap4, fonts-noto-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "wkhtmltopdf | weasyprint, fonts-noto-cjk, fonts-noto-color-emoji")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

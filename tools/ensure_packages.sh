@@ -3,10 +3,13 @@
 # Installs nothing with PAPERWAKE_NO_INSTALL=1 or without apt; then it only says what is
 # missing. PDFs are made by Paperwake's own engine (Qt WebEngine) where no wkhtmltopdf is found;
 # wkhtmltopdf and WeasyPrint are installed too where the distribution still has them.
+# Fonts: Noto draws the scripts articles are written in; fontconfig tells which have none.
+# ImageMagick puts pages side by side for the pictures in docs/.
 set -e
 PACKAGES="cmake g++ make qt6-base-dev libjs-jquery libjs-bootstrap4 fonts-dejavu-core
 poppler-utils libpoppler-qt6-dev pkg-config xvfb xauth dpkg-dev desktop-file-utils
-qt6-webengine-dev libqpdf-dev qpdf file"
+qt6-webengine-dev libqpdf-dev qpdf file libfontconfig-dev fonts-noto-core fonts-noto-cjk
+fonts-noto-color-emoji imagemagick"
 CONVERTERS="wkhtmltopdf weasyprint"
 
 # Installed by the package manager, or at least what the package provides is there (a
@@ -26,6 +29,11 @@ installed() {
     xvfb) command -v Xvfb ;;
     dpkg-dev) command -v dpkg-shlibdeps ;;
     libpoppler-qt6-dev) pkg-config --exists poppler-qt6 ;;
+    libfontconfig-dev) pkg-config --exists fontconfig ;;
+    imagemagick) command -v montage ;;
+    fonts-noto-core) ls /usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf ;;
+    fonts-noto-cjk) ls /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc ;;
+    fonts-noto-color-emoji) ls /usr/share/fonts/truetype/noto/NotoColorEmoji.ttf ;;
     desktop-file-utils) command -v desktop-file-validate ;;
     *) command -v "$1" ;;
     esac >/dev/null 2>&1

@@ -40,12 +40,13 @@ fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for wanted in libqt6webenginecore6-bin libqt6webenginecore6 libjs-jquery libjs-bootstrap4 \
-    libqt6core6 libqpdf; do
+    libqt6core6 libqpdf fonts-noto-core; do
     case "$depends" in *"$wanted"*) ;; *) fail "Depends lacks $wanted: $depends" ;; esac
 done
 case "$depends" in *wkhtmltopdf* | *weasyprint*) fail "Depends names a converter: $depends" ;; esac
-[ "$(dpkg-deb -f "$deb" Recommends)" = "wkhtmltopdf | weasyprint" ] ||
-    fail "Recommends is not wkhtmltopdf | weasyprint: $(dpkg-deb -f "$deb" Recommends)"
+recommends="wkhtmltopdf | weasyprint, fonts-noto-cjk, fonts-noto-color-emoji"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "$recommends" ] ||
+    fail "Recommends is not $recommends: $(dpkg-deb -f "$deb" Recommends)"
 
 dpkg-deb -c "$deb" >"$work/listing"
 for path in usr/bin/paperwake usr/bin/paperwake-cli usr/bin/paperwake-render \
