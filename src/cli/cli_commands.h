@@ -8,7 +8,7 @@ int runCommandLine(const QStringList &arguments);
 
 namespace cliexit {
 constexpr int kAllMade = 0;    // every PDF made, or the names / the filler written
-constexpr int kSomeFailed = 1; // some PDFs could not be made
+constexpr int kSomeFailed = 1; // some PDFs could not be made, or hold characters no font draws
 constexpr int kBadInput = 2;   // bad usage or input: nothing was made
 } // namespace cliexit
 

@@ -57,8 +57,10 @@ QString generalHelp()
         "Exit status:\n"
         "  0  every PDF was made (names: the names were printed; filler: the file\n"
         "     was written)\n"
-        "  1  some PDFs could not be made, each named with its reason on standard error\n"
-        "     (filler: the file could not be written)\n"
+        "  1  some PDFs could not be made, each named with its reason on standard error,\n"
+        "     or hold characters no installed font draws, each article named with the\n"
+        "     script and the package that brings a font (filler: the file could not be\n"
+        "     written)\n"
         "  2  bad usage or input, or the application folder lacks its template or\n"
         "     converter; the message says what is wrong and nothing was made\n"
         "  130, 143  stopped by Ctrl-C or SIGTERM; running conversions were ended\n");

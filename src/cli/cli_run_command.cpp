@@ -197,6 +197,8 @@ int runPdfs(const Command &command, const RunInput &input)
 
     for (const RunFailure &failure : report.failures)
         err() << "not made: " << failure.pdfName << ": " << failure.reason << '\n';
+    for (const QString &line : report.undrawn)
+        err() << line << '\n';
     for (const QString &line : replacementLines(report))
         err() << "replaced within this run: " << line << '\n';
     const int expected = input.bulk ? int(input.articles.size()) : 1;
@@ -213,7 +215,7 @@ int runPdfs(const Command &command, const RunInput &input)
 
     if (report.cancelled)
         return 128 + (StopSignals::received() ? StopSignals::received() : SIGINT);
-    return report.failures.isEmpty() ? kAllMade : kSomeFailed;
+    return report.failures.isEmpty() && report.undrawn.isEmpty() ? kAllMade : kSomeFailed;
 }
 
 // What bulk and single add to the run command: their own options, read after the shared ones.

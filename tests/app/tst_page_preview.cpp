@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -24,6 +26,7 @@ class PagePreviewTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void unavailable_saysWhyInPlace_data();
     void unavailable_saysWhyInPlace();
     void render_showsTheAdAndTheRunsFirstPage_data();
@@ -32,7 +35,18 @@ private slots:
     void inactive_keepsTheRequestUntilShown();
     void largeArticle_startDecodedAsTheWholeFile_data();
     void largeArticle_startDecodedAsTheWholeFile();
+    void charactersNoFontDraws_namedUnderThePreview();
+
+private:
+    QTemporaryDir m_fonts;
 };
+
+void PagePreviewTest::initTestCase()
+{
+    // Only DejaVu, read at the first look at the fonts: no Devanagari, no Thai.
+    qputenv("FONTCONFIG_FILE",
+            writeFontConfig(m_fonts.path(), QString::fromLatin1(kDejaVuFolder)).toLocal8Bit());
+}
 
 void PagePreviewTest::unavailable_saysWhyInPlace_data()
 {
@@ -191,6 +205,30 @@ void PagePreviewTest::largeArticle_startDecodedAsTheWholeFile()
                                              "but d\xE2\x80\x99"
                                              "article")),
              qPrintable(text.left(200)));
+}
+
+void PagePreviewTest::charactersNoFontDraws_namedUnderThePreview()
+{
+    TestAppFolder app;
+    const QString hindi = copyTestData(QStringLiteral("scripts/hindi.txt"), app.file("articles"));
+    PagePreviewView view(app.path());
+    view.preview()->setDelay(0ms);
+    view.show();
+    view.preview()->request({QStringLiteral("สวัสดี Offer"), QStringLiteral("Grab it"),
+                             QStringLiteral("https://example.com/offer"), {hindi}, false});
+    QTRY_COMPARE_WITH_TIMEOUT(view.preview()->state(), PagePreview::State::Ready, kRenderTimeout);
+    const QStringList undrawn = view.preview()->undrawn();
+    QCOMPARE(undrawn.size(), 2);
+    QCOMPARE(undrawn.first(),
+             QStringLiteral("the ad: 6 characters of Thai have no font here; install fonts-noto-core"));
+    QVERIFY2(undrawn.last().startsWith(QStringLiteral("hindi.txt: ")) &&
+                 undrawn.last().endsWith(
+                     QStringLiteral(" characters of Devanagari have no font here; install "
+                                    "fonts-noto-core")),
+             qPrintable(undrawn.last()));
+    const auto *line = view.findChild<QLabel *>(QStringLiteral("lblPreviewFonts"));
+    QVERIFY(line && line->isVisible());
+    QCOMPARE(line->text(), undrawn.join(u'\n'));
 }
 
 QTEST_MAIN(PagePreviewTest)

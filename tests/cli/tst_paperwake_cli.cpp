@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -160,6 +161,7 @@ private slots:
     void bulk_namesFromNamesCommand_usedInTurnInFolderOrder();
     void single_articlesInGivenOrder_underTidiedName();
     void bulk_converterWritesNothing_exitOneAndFailureNamed();
+    void bulk_charactersNoFontDraws_madeButNamedAndExitOne();
     void bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten();
     void bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCounted();
     void bulk_articleNamedDirectly_existingEntryIsNeverMissing_data();
@@ -318,6 +320,35 @@ void PaperwakeCliTest::bulk_converterWritesNothing_exitOneAndFailureNamed()
              qPrintable(run.err));
     QVERIFY2(err.last().startsWith(u"1 made, 1 failed, "_s), qPrintable(run.err));
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList{u"good.pdf"_s});
+}
+
+void PaperwakeCliTest::bulk_charactersNoFontDraws_madeButNamedAndExitOne()
+{
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    const QString folder = app.file(u"articles"_s);
+    const QString hindi = copyTestData(u"scripts/hindi.txt"_s, folder);
+    const QString russian = copyTestData(u"scripts/russian.txt"_s, folder);
+    QStringList options = adOptions(app);
+    options[options.indexOf(u"--ad-title"_s) + 1] = u"สวัสดี Offer"_s;
+
+    // Only DejaVu: it has Cyrillic and Latin, no Devanagari nor Thai.
+    qputenv("FONTCONFIG_FILE", writeFontConfig(app.path(), QString::fromLatin1(kDejaVuFolder)).toLocal8Bit());
+    const CliResult run = runCli(QStringList{u"bulk"_s} << options << hindi << russian);
+    qunsetenv("FONTCONFIG_FILE");
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(sorted(lines(run.out)), QStringList({app.file(u"bin/output/hindi.pdf"_s),
+                                                  app.file(u"bin/output/russian.pdf"_s)}));
+    const QStringList err = lines(run.err);
+    QVERIFY2(err.filter(QRegularExpression(u"^hindi\\.txt: \\d+ characters of Devanagari have no "
+                                           "font here; install fonts-noto-core$"_s))
+                     .size() == 1,
+             qPrintable(run.err));
+    QVERIFY2(err.contains(u"the ad: 6 characters of Thai have no font here; install "
+                          "fonts-noto-core"_s),
+             qPrintable(run.err));
+    QVERIFY2(err.filter(u"russian"_s).filter(u"font"_s).isEmpty(), qPrintable(run.err));
+    QVERIFY2(err.last().startsWith(u"2 made, 0 failed, "_s), qPrintable(run.err));
 }
 
 void PaperwakeCliTest::bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten()

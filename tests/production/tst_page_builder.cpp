@@ -215,6 +215,16 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
     QTest::newRow("comments end where a browser ends them")
         << u"<!--><script>a<!-- --!><img src=x onerror=b()>"_s
         << u"<!-->&lt;script>a<!-- --!><img src=x>"_s;
+
+    // An article that starts in a right-to-left script reads from the right margin, its runs
+    // of digits and Latin letters set apart; its first letter decides, whatever digits,
+    // punctuation or markup come before it.
+    const QString rtl = u"<div dir=\"rtl\" style=\"text-align: right\">"_s;
+    QTest::newRow("Arabic") << u"مرحبا\r\nبكم ٢"_s << rtl + u"مرحبا<br><br>بكم <span>٢</span></div>"_s;
+    QTest::newRow("digits and markup before Hebrew")
+        << u"12. <b class=x>שלום</b> PNG 3"_s
+        << rtl + u"<span>12</span>. <b class=x>שלום</b> <span>PNG</span> <span>3</span></div>"_s;
+    QTest::newRow("Latin first, Persian later") << u"Note: سلام"_s << u"Note: سلام"_s;
 }
 
 void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets()
@@ -239,17 +249,21 @@ void PageBuilderTest::htmlWriter_partsJoinedAreTheWholeHtml()
                  qPrintable(reason));
         text = fileText + text;
     }
-    const QString whole = pagebuilder::articleToHtml(text);
-    for (const qsizetype limit : {1, 2, 3, 5, 7, 64}) {
-        pagebuilder::HtmlWriter writer(text, true);
-        QString joined;
-        int parts = 0;
-        while (!writer.atEnd()) {
-            joined += writer.next(limit);
-            ++parts;
+    // A right-to-left article's block opens in the first part and closes in the last.
+    const QString rightToLeft = u"שלום\r\n"_s + text;
+    for (const QString &article : {text, rightToLeft}) {
+        const QString whole = pagebuilder::articleToHtml(article);
+        for (const qsizetype limit : {1, 2, 3, 5, 7, 64}) {
+            pagebuilder::HtmlWriter writer(article, true);
+            QString joined;
+            int parts = 0;
+            while (!writer.atEnd()) {
+                joined += writer.next(limit);
+                ++parts;
+            }
+            QVERIFY(parts > 10);
+            QCOMPARE(joined, whole);
         }
-        QVERIFY(parts > 10);
-        QCOMPARE(joined, whole);
     }
 }
 
@@ -538,6 +552,21 @@ void PageBuilderTest::closingMessage_listsFailuresBeforeTheQuestion()
                                      "b.pdf: the article could not be read: /x/b.txt\n"
                                      "\n"
                                      "Ready. Do you want to open the output folder?"_s);
+
+    // PDFs made with characters no font draws are in the same list.
+    const QString hindi =
+        u"hindi.txt: 629 characters of Devanagari have no font here; install fonts-noto-core"_s;
+    report.undrawn = {hindi};
+    QCOMPARE(closingMessage(report),
+             u"2 of 5 PDFs could not be made, and some that were made hold characters no font "
+             "here can draw:\n"
+             "a.pdf: the converter crashed\n"
+             "b.pdf: the article could not be read: /x/b.txt\n"_s +
+                 hindi + u"\n\nReady. Do you want to open the output folder?"_s);
+    report.failures.clear();
+    QCOMPARE(closingMessage(report),
+             u"Made, but some PDFs hold characters no font here can draw:\n"_s + hindi +
+                 u"\n\nReady. Do you want to open the output folder?"_s);
 }
 
 void PageBuilderTest::removeOldPageFiles_keepsOnlyTheTemplate()

@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -88,6 +91,54 @@ QString article(const TestAppFolder &app, const QString &name, const QByteArray 
     return app.writeFile(u"articles/"_s + name, text);
 }
 
+// A line of page 1 as pdftotext finds its words: its left and right ends and its text. Words
+// at one height are one line, however a converter split them up.
+struct TextLine
+{
+    double top = 0, left = 0, right = 0;
+    QString text;
+};
+
+QList<TextLine> firstPageLines(const QString &pdfPath, double &pageWidth)
+{
+    QProcess process;
+    process.start(u"pdftotext"_s, {u"-bbox"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, pdfPath, u"-"_s});
+    if (!process.waitForFinished(60000))
+        return {};
+    const QString layout = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression page(u"<page width=\"([0-9.]+)\""_s);
+    static const QRegularExpression word(u"<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" "
+                                         "xMax=\"([0-9.]+)\"[^>]*>([^<]*)</word>"_s);
+    pageWidth = page.match(layout).captured(1).toDouble();
+    QList<TextLine> lines;
+    for (auto it = word.globalMatch(layout); it.hasNext();) {
+        const auto match = it.next();
+        const double left = match.captured(1).toDouble(), top = match.captured(2).toDouble(),
+                     right = match.captured(3).toDouble();
+        const auto line = std::find_if(lines.begin(), lines.end(), [top](const TextLine &l) {
+            return qAbs(l.top - top) < 4;
+        });
+        if (line == lines.end()) {
+            lines << TextLine{top, left, right, match.captured(4)};
+            continue;
+        }
+        line->left = qMin(line->left, left);
+        line->right = qMax(line->right, right);
+        line->text += u' ' + match.captured(4);
+    }
+    return lines;
+}
+
+QList<TextLine> linesIn(const QList<TextLine> &lines, QChar::Script script)
+{
+    QList<TextLine> of;
+    for (const TextLine &l : lines)
+        if (std::any_of(l.text.cbegin(), l.text.cend(),
+                        [script](QChar c) { return c.script() == script; }))
+            of << l;
+    return of;
+}
+
 QStringList folderEntries(const QString &folder, const QString &pattern = u"*"_s)
 {
     QStringList names = QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden);
@@ -119,6 +170,7 @@ private slots:
     void single_nameNearTheLengthLimit_made();
     void bulk_longNames_longestArticleMadeTooLongPdfNameFailsByName();
     void cancel_endsConvertersAndLaterPages();
+    void bulk_otherScripts_drawnAndRightToLeftFromTheRightMargin();
 };
 
 void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
@@ -524,6 +576,44 @@ void ProductionRunTest::cancel_endsConvertersAndLaterPages()
     const QString pid = QString::fromUtf8(readBytes(pidFile)).trimmed();
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid), 5000);
 #endif
+}
+
+void ProductionRunTest::bulk_otherScripts_drawnAndRightToLeftFromTheRightMargin()
+{
+    if (!QFileInfo::exists(u"/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf"_s))
+        QSKIP("fonts-noto-core is not installed");
+    TestAppFolder app;
+    RunInput input = adInput(app);
+    for (const QString &name : {u"hindi.txt"_s, u"arabic.txt"_s, u"russian.txt"_s})
+        input.articles << copyTestData(u"scripts/"_s + name, app.file(u"articles"_s));
+    const Outcome run = runToEnd(input);
+    QCOMPARE(run.report.made, 3);
+    QCOMPARE(run.report.undrawn, QStringList());
+
+    const QStringList fonts = pdfFontNames(app.file(u"bin/output/hindi.pdf"_s));
+    QVERIFY2(std::any_of(fonts.cbegin(), fonts.cend(),
+                         [](const QString &font) { return font.contains(u"Devanagari"_s); }),
+             qPrintable(fonts.join(u", "_s)));
+
+    // Arabic lines of different lengths end at the right margin, as far from the page's edge as
+    // the Russian lines begin from the left one.
+    double width = 0;
+    const QList<TextLine> russian =
+        linesIn(firstPageLines(app.file(u"bin/output/russian.pdf"_s), width), QChar::Script_Cyrillic);
+    const QList<TextLine> arabic =
+        linesIn(firstPageLines(app.file(u"bin/output/arabic.pdf"_s), width), QChar::Script_Arabic);
+    QCOMPARE(russian.size(), 3);
+    QCOMPARE(arabic.size(), 3);
+    const double margin = russian.first().left;
+    double shortest = width, longest = 0;
+    for (const TextLine &line : arabic) {
+        QVERIFY2(qAbs(width - line.right - margin) < 2,
+                 qPrintable(u"%1: ends at %2 of %3, margin %4"_s.arg(line.text).arg(line.right).arg(
+                     width).arg(margin)));
+        shortest = qMin(shortest, line.right - line.left);
+        longest = qMax(longest, line.right - line.left);
+    }
+    QVERIFY(longest - shortest > 40);
 }
 
 void ProductionRunTest::single_nameNearTheLengthLimit_made()

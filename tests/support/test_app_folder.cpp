@@ -190,6 +190,20 @@ QStringList pdfFontNames(const QString &pdfPath)
     return names;
 }
 
+QString writeFontConfig(const QString &folder, const QString &fontFolder)
+{
+    const QString path = folder + QStringLiteral("/fonts.conf");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    const QString dir = fontFolder.isEmpty() ? QString() : QStringLiteral("<dir>%1</dir>\n").arg(fontFolder);
+    file.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig>\n%1<cachedir>%2/fc-cache"
+                              "</cachedir>\n</fontconfig>\n")
+                   .arg(dir, folder)
+                   .toUtf8());
+    return path;
+}
+
 QString testData(const QString &relative)
 {
     return QStringLiteral(PAPERWAKE_TEST_DATA_DIR) + u'/' + relative;

@@ -57,6 +57,11 @@ private:
 QString pdfText(const QString &pdfPath);
 // The names of the fonts a PDF uses, as pdffonts lists them; empty when it cannot be read.
 QStringList pdfFontNames(const QString &pdfPath);
+// Writes a font configuration into folder that offers the fonts of fontFolder alone (none when
+// empty), with its cache in folder too; its path.
+QString writeFontConfig(const QString &folder, const QString &fontFolder);
+// Where Debian keeps DejaVu, the fonts every converter here can fall back to.
+inline const char *const kDejaVuFolder = "/usr/share/fonts/truetype/dejavu";
 // A fixture below tests/data.
 QString testData(const QString &relative);
 // Copies a fixture into folder under its own name; the copy's path.

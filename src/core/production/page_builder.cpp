@@ -13,6 +13,8 @@ namespace pagebuilder {
 namespace {
 
 const QString kBreaks = QStringLiteral("<br><br>");
+const QString kRightToLeftStart = QStringLiteral("<div dir=\"rtl\" style=\"text-align: right\">");
+const QString kRightToLeftEnd = QStringLiteral("</div>");
 
 // The elements of HTML (with the foreign roots svg and math), and the old presentational ones
 // hand-written articles still use.
@@ -202,10 +204,40 @@ qsizetype commentEnd(QStringView text, qsizetype at)
     return at + 2 + bang + 4;
 }
 
+// Old WebKit misplaces a right-aligned Arabic line that holds digits or Latin letters: it
+// measures the line right when each such run is an element of its own.
+bool setApart(QChar c)
+{
+    const QChar::Direction d = c.direction();
+    return d == QChar::DirL || d == QChar::DirEN || d == QChar::DirAN;
+}
+
+void appendRightToLeftText(QString &html, QStringView text)
+{
+    const auto leftToRight = [&text](qsizetype at) { return setApart(text[at]); };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        if (!leftToRight(i)) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < text.size() && leftToRight(end))
+            ++end;
+        html += text.sliced(from, i - from);
+        html += u"<span>";
+        html += text.sliced(i, end - i);
+        html += u"</span>";
+        from = i = end;
+    }
+    html += text.sliced(from);
+}
+
 } // namespace
 
 HtmlWriter::HtmlWriter(QStringView text, bool breakLines)
-    : m_text(text), m_breakLines(breakLines), m_lastTagEnd(text.lastIndexOf(u'>')),
+    : m_text(text), m_breakLines(breakLines),
+      m_rightToLeft(breakLines && startsRightToLeft(text)), m_lastTagEnd(text.lastIndexOf(u'>')),
       m_lastCommentEnd(std::max(text.lastIndexOf(u"-->"), text.lastIndexOf(u"--!>")))
 {
 }
@@ -214,11 +246,21 @@ QString HtmlWriter::next(qsizetype limit)
 {
     const QStringView text = m_text;
     const qsizetype n = text.size();
-    const qsizetype stop = std::min(n, m_pos + std::max<qsizetype>(1, limit));
+    qsizetype stop = std::min(n, m_pos + std::max<qsizetype>(1, limit));
+    // A run set apart stays in one span.
+    while (m_rightToLeft && stop < n && setApart(text[stop - 1]) && setApart(text[stop]))
+        ++stop;
     QString html;
     html.reserve(stop - m_pos + (stop - m_pos) / 16);
+    if (m_rightToLeft && m_pos == 0)
+        html += kRightToLeftStart;
     qsizetype plainFrom = m_pos;
-    const auto flushTo = [&](qsizetype to) { html += text.sliced(plainFrom, to - plainFrom); };
+    const auto flushTo = [&](qsizetype to) {
+        if (m_rightToLeft)
+            appendRightToLeftText(html, text.sliced(plainFrom, to - plainFrom));
+        else
+            html += text.sliced(plainFrom, to - plainFrom);
+    };
     qsizetype i = m_pos;
     while (i < stop) {
         if (m_commentEnd > i) {
@@ -283,6 +325,8 @@ QString HtmlWriter::next(qsizetype limit)
     }
     flushTo(i);
     m_pos = i;
+    if (m_rightToLeft && atEnd())
+        html += kRightToLeftEnd;
     return html;
 }
 
@@ -306,6 +350,36 @@ QString articleToHtml(QStringView text)
     HtmlWriter writer(text, true);
     return writer.next(text.size());
 }
+
+bool startsRightToLeft(QStringView text)
+{
+    // Far enough for any heading of digits and punctuation.
+    const qsizetype n = std::min<qsizetype>(text.size(), 64 * 1024);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'<') {
+            // A tag's name and attributes are no text of the article.
+            if (const qsizetype end = text.indexOf(u'>', i); end >= 0 && tagNameEnd(text, i) >= 0) {
+                i = end;
+                continue;
+            }
+        }
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, text[++i]);
+        switch (QChar::direction(code)) {
+        case QChar::DirL:
+            return false;
+        case QChar::DirR:
+        case QChar::DirAL:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 
 QString addressForAttribute(QStringView address)
 {

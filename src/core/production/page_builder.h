@@ -23,15 +23,21 @@ QString prepareTemplate(const QString &templateText, const QString &adTitle, con
 QString markupText(QStringView text);
 
 // An article as HTML: markupText, and every line end (CR LF, CR or LF) outside tags and
-// comments made "<br><br>".
+// comments made "<br><br>". An article that starts in a right-to-left script goes into a block
+// of its own direction, aligned to the right margin whatever the template's alignment, its
+// runs of digits and Latin letters each in a span of their own (for old WebKit's sake).
 QString articleToHtml(QStringView text);
+
+// Whether the text's first character of a strong direction, markup aside, is of a
+// right-to-left script (Arabic, Hebrew, Syriac, Thaana, N'Ko ...).
+bool startsRightToLeft(QStringView text);
 
 // The same, a part at a time, so a large article never needs its whole HTML at once. The
 // text must outlive the writer; the parts joined are the whole text's HTML.
 class HtmlWriter
 {
 public:
-    HtmlWriter(QStringView text, bool breakLines);
+    HtmlWriter(QStringView text, bool breakLines); // breaking lines: an article, as above
     bool atEnd() const { return m_pos >= m_text.size(); }
     // The HTML of about limit more characters of the text; a tag is never split.
     QString next(qsizetype limit);
@@ -39,6 +45,7 @@ public:
 private:
     QStringView m_text;
     bool m_breakLines;
+    bool m_rightToLeft;
     qsizetype m_pos = 0;
     qsizetype m_commentEnd = -1; // inside a comment: where it ends
     // Past these no tag or comment can end: a "<" there is text without searching the rest of

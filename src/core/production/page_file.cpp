@@ -1,6 +1,8 @@
 #include "page_file.h"
 
 #include "article_reader.h"
+#include "font_coverage.h"
+#include "local_names.h"
 #include "modutf8.h"
 #include "page_builder.h"
 
@@ -16,7 +18,7 @@ constexpr qsizetype kPiece = 256 * 1024;
 } // namespace
 
 QString writePage(const QString &pagePath, const QString &filledTemplate,
-                  const QStringList &articles, bool single)
+                  const QStringList &articles, bool single, QStringList *undrawn)
 {
     // Writing appends, so a page of this name from before has to go first.
     const QFileInfo existing(pagePath);
@@ -42,6 +44,10 @@ QString writePage(const QString &pagePath, const QString &filledTemplate,
             failure = articlereader::failureText(article, why);
             break;
         }
+        if (undrawn) {
+            if (const QString line = undrawnArticleLine(article, text); !line.isEmpty())
+                *undrawn << line;
+        }
         if (single)
             write(pagebuilder::singleRunArticlePart({QString()}));
         pagebuilder::HtmlWriter html(text, true);
@@ -57,6 +63,24 @@ QString writePage(const QString &pagePath, const QString &filledTemplate,
         QFile::remove(pagePath);
     }
     return failure;
+}
+
+QString undrawnArticleLine(const QString &articlePath, QStringView text)
+{
+    MissingCharacters missing;
+    missing.count(text);
+    if (missing.isEmpty())
+        return {};
+    return localnames::asValidName(QFileInfo(articlePath).fileName()) + QStringLiteral(": ") +
+           missing.describe();
+}
+
+QString undrawnAdLine(const QString &adTitle, const QString &ctaText)
+{
+    MissingCharacters missing;
+    missing.count(adTitle);
+    missing.count(ctaText);
+    return missing.isEmpty() ? QString() : QStringLiteral("the ad: ") + missing.describe();
 }
 
 } // namespace pagefile

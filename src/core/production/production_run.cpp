@@ -214,6 +214,10 @@ QString ProductionRun::prepare(const RunInput &input)
             .arg(m_binFolder, stuck.join(u'\n'));
     removeStalePartialPdfs(m_outputFolder);
 
+    // The ad is on every PDF: told once.
+    if (const QString ad = pagefile::undrawnAdLine(input.adTitle, input.ctaText); !ad.isEmpty())
+        m_report.undrawn << ad;
+
     m_filledTemplate = pagebuilder::prepareTemplate(templateText, input.adTitle, input.ctaText,
                                                     input.ctaUrl);
     m_launcher = std::make_unique<ConversionLauncher>(converter);
@@ -371,7 +375,10 @@ void ProductionRun::startPreparing(Item item)
     m_watcher->setFuture(QtConcurrent::run(
         [pagePath = it.pagePath, filled = m_filledTemplate, articles = it.articles,
          single = !m_input.bulk] {
-            return Prepared{pagePath, pagefile::writePage(pagePath, filled, articles, single)};
+            Prepared prepared{pagePath, {}, {}};
+            prepared.failure =
+                pagefile::writePage(pagePath, filled, articles, single, &prepared.undrawn);
+            return prepared;
         }));
 }
 
@@ -382,6 +389,7 @@ void ProductionRun::onPrepared()
     m_watcher.release()->deleteLater();
     const std::unique_ptr<Item> item = std::move(m_preparing);
     if (!m_cancelled) {
+        item->undrawn = prepared.undrawn;
         if (prepared.failure.isEmpty())
             m_ready.push_back(*item);
         else
@@ -426,6 +434,7 @@ void ProductionRun::record(const Item &item, const PdfResult &result)
     if (result.made) {
         ++m_report.made;
         m_report.pdfsMade << item.pdfPath;
+        m_report.undrawn << item.undrawn;
         ++m_madeTimes[item.pdfPath];
     } else {
         m_report.failures << RunFailure{result.pdfName, result.reason};
@@ -471,13 +480,20 @@ QStringList replacementLines(const RunReport &report)
 QString closingMessage(const RunReport &report)
 {
     QStringList lines;
-    if (!report.failures.isEmpty()) {
+    if (!report.failures.isEmpty() && report.undrawn.isEmpty())
         lines << QStringLiteral("%1 of %2 PDFs could not be made:")
                      .arg(report.failures.size())
                      .arg(report.attempted);
-        for (const RunFailure &failure : report.failures)
-            lines << failure.pdfName + QStringLiteral(": ") + failure.reason;
-    }
+    else if (!report.failures.isEmpty())
+        lines << QStringLiteral("%1 of %2 PDFs could not be made, and some that were made hold "
+                                "characters no font here can draw:")
+                     .arg(report.failures.size())
+                     .arg(report.attempted);
+    else if (!report.undrawn.isEmpty())
+        lines << QStringLiteral("Made, but some PDFs hold characters no font here can draw:");
+    for (const RunFailure &failure : report.failures)
+        lines << failure.pdfName + QStringLiteral(": ") + failure.reason;
+    lines << report.undrawn;
     if (!report.replaced.isEmpty()) {
         if (!lines.isEmpty())
             lines << QString();

@@ -63,6 +63,9 @@ struct RunReport
     int made = 0;
     QList<RunFailure> failures;
     QList<RunReplacement> replaced;
+    // Made, but with characters no installed font draws, e.g. "hindi.txt: 629 characters of
+    // Devanagari have no font here; install fonts-noto-core" (the ad's as "the ad: ...").
+    QStringList undrawn;
     QStringList pdfsMade; // full paths, in the order they were finished
     QString usedName;     // single run: the output name actually used (spaces made "-")
 };
@@ -118,6 +121,7 @@ private:
         QString pdfPath;
         QString pagePath;
         QString problem; // known before anything is read: the item fails with it
+        QStringList undrawn;
         PdfProperties properties;
         qint64 megabytes = 0; // what its conversion may take, once started
     };
@@ -125,6 +129,7 @@ private:
     {
         QString pagePath;
         QString failure; // empty when the page was written
+        QStringList undrawn;
     };
 
     QString prepare(const RunInput &input);
@@ -161,8 +166,8 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-// The question at the end of a run, preceded by the failures and replaced PDFs when there were
-// any.
+// The question at the end of a run, preceded by the failures, the characters no font draws
+// and the replaced PDFs when there were any.
 QString closingMessage(const RunReport &report);
 // One line per PDF name made more than once, e.g. "book.pdf: made from 5 articles; the last
 // one is kept".

@@ -2,6 +2,7 @@
 
 #include "article_reader.h"
 #include "page_builder.h"
+#include "page_file.h"
 #include "pdf_renderer.h"
 #include "t_file.h"
 
@@ -98,6 +99,10 @@ void PagePreview::startRender()
                         .arg(templatePath));
 
     QString problem;
+    m_renderingUndrawn.clear();
+    if (const QString ad = pagefile::undrawnAdLine(m_input.adTitle, m_input.ctaText);
+        !ad.isEmpty())
+        m_renderingUndrawn << ad;
     const QString articles = articlePart(problem);
     if (!problem.isEmpty())
         return fail(problem);
@@ -124,7 +129,7 @@ void PagePreview::startRender()
     setState(State::Rendering);
 }
 
-QString PagePreview::articlePart(QString &problem) const
+QString PagePreview::articlePart(QString &problem)
 {
     if (m_input.articles.isEmpty())
         return pagebuilder::articleToHtml(kSampleArticle);
@@ -146,6 +151,8 @@ QString PagePreview::articlePart(QString &problem) const
             return {};
         }
         budget -= text.size(); // near enough: only the start shows
+        if (const QString line = pagefile::undrawnArticleLine(article, text); !line.isEmpty())
+            m_renderingUndrawn << line;
         html << pagebuilder::articleToHtml(text);
     }
     return m_input.singleRun ? pagebuilder::singleRunArticlePart(html) : html.first();
@@ -185,6 +192,7 @@ void PagePreview::showPage(const QByteArray &pdf)
         return fail(QStringLiteral("The preview PDF could not be drawn:\n%1").arg(pdfPath()));
     m_image = image;
     m_problem.clear();
+    m_undrawn = m_renderingUndrawn;
     setState(State::Ready);
 }
 
@@ -192,6 +200,7 @@ void PagePreview::fail(const QString &problem)
 {
     m_image = QImage();
     m_problem = problem;
+    m_undrawn.clear();
     setState(State::Unavailable);
 }
 
@@ -203,7 +212,7 @@ void PagePreview::setState(State state)
 
 PagePreviewView::PagePreviewView(const QString &appFolder, QWidget *parent)
     : QWidget(parent), m_preview(new PagePreview(appFolder, this)), m_picture(new QLabel(this)),
-      m_status(new QLabel(this))
+      m_status(new QLabel(this)), m_fonts(new QLabel(this))
 {
     auto *caption = new QLabel(QStringLiteral("Preview of the first page:"), this);
     caption->setObjectName(QStringLiteral("lblPreviewCaption"));
@@ -220,12 +229,19 @@ PagePreviewView::PagePreviewView(const QString &appFolder, QWidget *parent)
 
     m_status->setObjectName(QStringLiteral("lblPreviewStatus"));
     m_status->setStyleSheet(QStringLiteral("color: #555; font-style: italic;"));
+    // What the run would report of characters no font draws, as the page shows them.
+    m_fonts->setObjectName(QStringLiteral("lblPreviewFonts"));
+    m_fonts->setStyleSheet(QStringLiteral("color: #a33;"));
+    m_fonts->setWordWrap(true);
+    m_fonts->setTextFormat(Qt::PlainText);
+    m_fonts->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     layout->addWidget(caption);
     layout->addWidget(m_picture, 1);
+    layout->addWidget(m_fonts);
     layout->addWidget(m_status);
 
     connect(m_preview, &PagePreview::stateChanged, this, &PagePreviewView::refresh);
@@ -267,6 +283,9 @@ void PagePreviewView::refresh()
     const QString status =
         m_preview->isBusy() ? QStringLiteral("Updating the preview ...") : QString();
     m_status->setText(status);
+    const QStringList undrawn = m_preview->undrawn();
+    m_fonts->setText(undrawn.join(u'\n'));
+    m_fonts->setVisible(!undrawn.isEmpty());
     m_picture->setAccessibleDescription(
         m_preview->state() == PagePreview::State::Unavailable ? m_preview->problem() : status);
     setCursor(m_preview->isBusy() ? Qt::BusyCursor : Qt::ArrowCursor);

@@ -51,6 +51,9 @@ public:
     QString problem() const { return m_problem; }
     // Where the preview's PDF is made.
     QString pdfPath() const;
+    // What the run would say of characters no installed font draws in the page shown, one
+    // line per article and for the ad; empty when every character has a font.
+    QStringList undrawn() const { return m_undrawn; }
 
 signals:
     void stateChanged();
@@ -61,7 +64,7 @@ private:
     void showPage(const QByteArray &pdf);
     void fail(const QString &problem);
     void setState(State state);
-    QString articlePart(QString &problem) const;
+    QString articlePart(QString &problem);
 
     QString m_appFolder;
     QTemporaryDir m_dir;
@@ -74,6 +77,8 @@ private:
     State m_state = State::Idle;
     QImage m_image;
     QString m_problem;
+    QStringList m_undrawn;
+    QStringList m_renderingUndrawn; // of the page being rendered
     // Declared after the folder: it ends its render before the folder goes.
     std::unique_ptr<PdfRenderer> m_renderer;
 };
@@ -99,4 +104,5 @@ private:
     PagePreview *m_preview;
     QLabel *m_picture;
     QLabel *m_status;
+    QLabel *m_fonts;
 };
