@@ -11,11 +11,16 @@
 //   through paperwake-cli single, then the bare wkhtmltopdf over that one page file. With R
 //   rounds every row is the median of R, the rows of a case alternating round by round.
 //   --no-wkhtmltopdf: the built-in engine alone (a system without wkhtmltopdf).
+//   After the bulk rows: what the runs' check of the articles' characters against the installed
+//   fonts costs, done here alone over the same texts (the fonts' characters read once, then
+//   every article counted), against the bulk runs' times.
 
 #include "bench_support.h"
+#include "font_coverage.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -332,6 +337,32 @@ int main(int argc, char *argv[])
                          .arg(best->processes)
                          .arg(builtin.median().seconds / best->median().seconds, 0, 'f', 2);
         }
+        // The check as a run does it, the fonts once and then each article, alone.
+        QElapsedTimer timer;
+        timer.start();
+        const FontCoverage &fonts = FontCoverage::installed();
+        const double loading = timer.nsecsElapsed() / 1e9;
+        timer.restart();
+        int undrawn = 0;
+        for (const Article &article : articles.mid(0, bulkCount)) {
+            MissingCharacters missing;
+            missing.count(QString::fromUtf8(article.text), fonts);
+            undrawn += !missing.isEmpty();
+        }
+        const double counting = timer.nsecsElapsed() / 1e9;
+        const double check = loading + counting;
+        out() << QStringLiteral("font check: the fonts' characters once %1 ms, %2 articles "
+                                "counted %3 ms (%4 with characters no font draws): %5 % of the "
+                                "built-in engine's bulk run")
+                     .arg(loading * 1000, 0, 'f', 1)
+                     .arg(bulkCount)
+                     .arg(counting * 1000, 0, 'f', 1)
+                     .arg(undrawn)
+                     .arg(check / builtin.median().seconds * 100, 0, 'f', 2);
+        if (!wkhtmltopdf.isEmpty())
+            out() << QStringLiteral(", %1 % of Paperwake + wkhtmltopdf's")
+                         .arg(check / paperwakeWk.median().seconds * 100, 0, 'f', 2);
+        out() << QStringLiteral(" (target <= 2 %)\n");
     }
 
     for (const int count : std::as_const(singles)) {
