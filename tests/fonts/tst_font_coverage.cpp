@@ -92,6 +92,10 @@ void FontCoverageTest::noFonts_eachScriptCountedAndTheirPackagesNamed_data()
         << u"7 characters of Devanagari and 5 of Tamil have no font here; install "
            "fonts-noto-core; 2 characters of Hangul have no font here; install "
            "fonts-noto-cjk; 2 emoji have no font here; install fonts-noto-color-emoji"_s;
+    QTest::newRow("full-width brackets after Latin")
+        << u"GTK（x）"_s
+        << u"4 characters of Latin have no font here; install fonts-noto-core; 2 characters of "
+           "Han have no font here; install fonts-noto-cjk"_s;
     QTest::newRow("symbols alone") << u"→ ∑"_s << u"2 symbols have no font here; install fonts-noto-core"_s;
 }
 

@@ -121,6 +121,13 @@ bool needsGlyph(char32_t c)
              c == 0xFFA0 || (c >= 0xE0000 && c <= 0xE0FFF));
 }
 
+// CJK punctuation and full-width forms come with the CJK fonts, whatever letters they follow.
+bool isCjkSymbol(char32_t c)
+{
+    return (c >= 0x3000 && c <= 0x303F) || (c >= 0x3200 && c <= 0x33FF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
 bool isEmoji(char32_t c)
 {
     return (c >= 0x1F000 && c <= 0x1FAFF) || (c >= 0x2600 && c <= 0x27BF);
@@ -141,6 +148,8 @@ int groupOf(char32_t c, QStringView text, qsizetype at)
     if (isEmoji(c))
         return kEmoji;
     QChar::Script script = QChar::script(c);
+    if (script <= QChar::Script_Common && isCjkSymbol(c))
+        return QChar::Script_Han;
     for (int back = 0; script <= QChar::Script_Common && at > 0 && back < 64; ++back)
         script = QChar::script(codePointBefore(text, at));
     return script <= QChar::Script_Common ? kSymbols : script;
