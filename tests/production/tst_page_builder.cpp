@@ -209,6 +209,30 @@ void PageBuilderTest::articleToHtml_lineEndsAndAngleBrackets_data()
         << u"<a href=\"javascript:a()\">1</a><a href=' JaVa&#115;cript&colon;b()'>2</a>"
            "<img src=\"java&#x09;script:c()\"><a href=\"https://e.example/javascript:\">3</a>"_s
         << u"<a>1</a><a>2</a><img><a href=\"https://e.example/javascript:\">3</a>"_s;
+    QTest::newRow("elements read as plain text stay text, so they hide no tag")
+        << u"<textarea><p title=\"</textarea><img src=x onerror=a()>\"><TITLE>t</title>"
+           "<noscript>n</noscript>"_s
+        << u"&lt;textarea><p title=\"</textarea><img src=x onerror=a()>\">&lt;TITLE>t&lt;/title>"
+           "&lt;noscript>n&lt;/noscript>"_s;
+    QTest::newRow("addresses outside the page's folder dropped, its own files kept")
+        << u"<img src=a/b.png><img src=\"http://h/x\"><img src='//h/x'><img src=/etc/x>"
+           "<img src=\"..\\x\"><img src=\"sub/../../x\"><img src=\"%2E%2E/x\"><img src=C:x>"
+           "<table background=t.png><td background=\"https://h/\">"_s
+        << u"<img src=a/b.png><img><img><img><img><img><img><img><table background=t.png><td>"_s;
+    QTest::newRow("addresses read as a converter reads them")
+        << u"<img src=\"http:&#x2f;&#x2f;h/x\"><img src=\"&sol;&sol;h/x\"><img src=\" &#32;//h\">"
+           "<img src=\"x&copy;.png\"><img srcset=\"a.png 1x,http://h/b 2x\">"
+           "<img srcset=\"a.png 1x, b.png 2x\">"_s
+        << u"<img><img><img><img><img><img srcset=\"a.png 1x, b.png 2x\">"_s;
+    QTest::newRow("CSS that loads from elsewhere dropped")
+        << u"<p style=\"color:red\">1</p><p style=\"background:url(bg.png)\">2</p>"
+           "<p style=\"background:url( 'http://h/x' )\">3</p><p style=\"background:\\75 rl(//h)\">4</p>"
+           "<p style=\"background:image-set('a.png' 1x)\">5</p><svg fill=\"url(http://h/#a)\">"_s
+        << u"<p style=\"color:red\">1</p><p style=\"background:url(bg.png)\">2</p><p>3</p><p>4</p>"
+           "<p>5</p><svg>"_s;
+    QTest::newRow("links keep their address, not an attachment relation")
+        << u"<a href=\"https://e.example/x\" rel=\"attachment\">l</a><a href=\"file:///f\">f</a>"_s
+        << u"<a href=\"https://e.example/x\">l</a><a href=\"file:///f\">f</a>"_s;
     QTest::newRow("comment never closed is text") << u"a <!-- b\nc"_s << u"a &lt;!-- b<br><br>c"_s;
     QTest::newRow("nothing inside a comment is markup")
         << u"<!-- <script>a()</script> -->x"_s << u"<!-- &lt;script>a()&lt;/script> -->x"_s;

@@ -1,5 +1,6 @@
 #include "page_builder.h"
 
+#include "markup_safety.h"
 #include "t_parser.h"
 
 #include <QList>
@@ -38,13 +39,13 @@ constexpr std::string_view kElements[] = {
 constexpr qsizetype kLongestElement = 10; // "blockquote", "figcaption"
 
 // Elements that run or fetch something: articles are often written by others, so these stay
-// text wherever they appear.
-constexpr std::string_view kUntrusted[] = {"script", "style", "iframe", "frame", "object",
-                                           "embed",  "link",  "meta",   "base",  "form"};
-
-// Attributes whose value is an address the page may follow.
-constexpr std::string_view kAddressAttributes[] = {
-    "href", "src", "xlink:href", "action", "formaction", "background", "poster", "data", "cite"};
+// text wherever they appear. So do those whose content a browser reads as plain text up to
+// their end tag (textarea, title, noscript): read here as markup, "<p title='</textarea><img
+// ...>'>" would hide a tag that a browser finds. (xmp, plaintext, noembed and noframes are
+// not in the list of elements at all.)
+constexpr std::string_view kUntrusted[] = {"script", "style", "iframe",   "frame", "object",
+                                           "embed",  "link",  "meta",     "base",  "form",
+                                           "title",  "textarea", "noscript"};
 
 bool isAsciiLetterOrDigit(QChar c)
 {
@@ -142,52 +143,6 @@ qsizetype readAttributes(QStringView text, qsizetype i, QList<Attribute> &attrib
         }
         attributes << attribute;
     }
-}
-
-// A value as a browser reads it as an address: character references decoded (unknown named
-// ones left out), blanks and control characters gone, small letters.
-QString addressAsRead(QStringView value)
-{
-    QString read;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c == u'&' && i + 1 < value.size()) {
-            qsizetype j = i + 1;
-            if (value[j] == u'#') {
-                const bool hex =
-                    j + 1 < value.size() && (value[j + 1] == u'x' || value[j + 1] == u'X');
-                j += hex ? 2 : 1;
-                const qsizetype digits = j;
-                while (j < value.size() &&
-                       (hex ? isAsciiLetterOrDigit(value[j]) : value[j].isDigit()))
-                    ++j;
-                const uint code = value.sliced(digits, j - digits).toUInt(nullptr, hex ? 16 : 10);
-                if (code > 0x20 && code < 0x110000)
-                    read += QStringView(QChar::fromUcs4(char32_t(code))).toString().toLower();
-            } else {
-                while (j < value.size() && isAsciiLetterOrDigit(value[j]))
-                    ++j;
-                if (value.sliced(i + 1, j - i - 1).compare(u"colon", Qt::CaseInsensitive) == 0)
-                    read += u':';
-            }
-            if (j < value.size() && value[j] == u';')
-                ++j;
-            i = j - 1;
-        } else if (c.unicode() > 0x20) {
-            read += c.toLower();
-        }
-    }
-    return read;
-}
-
-bool runsScript(const Attribute &attribute)
-{
-    if (attribute.name.startsWith(u"on", Qt::CaseInsensitive))
-        return true;
-    if (!isOneOf(attribute.name, kAddressAttributes))
-        return false;
-    const QString address = addressAsRead(attribute.value);
-    return address.startsWith(u"javascript:") || address.startsWith(u"vbscript:");
 }
 
 // Where the comment that begins at text[at] ("<!--") ends, after its "-->" or "--!>", read
@@ -290,14 +245,19 @@ QString HtmlWriter::next(qsizetype limit)
                 const qsizetype nameStart = i + 1 + (text[i + 1] == u'/' ? 1 : 0);
                 QList<Attribute> attributes;
                 const qsizetype end = readAttributes(text, nameEnd, attributes);
-                if (end >= 0 && !isOneOf(text.sliced(nameStart, nameEnd - nameStart), kUntrusted)) {
+                const QStringView element = text.sliced(nameStart, nameEnd - nameStart);
+                if (end >= 0 && !isOneOf(element, kUntrusted)) {
                     flushTo(i);
-                    if (std::none_of(attributes.cbegin(), attributes.cend(), runsScript)) {
+                    const auto mayStay = [element](const Attribute &attribute) {
+                        return markupsafety::attributeMayStay(element, attribute.name,
+                                                              attribute.value);
+                    };
+                    if (std::all_of(attributes.cbegin(), attributes.cend(), mayStay)) {
                         html += text.sliced(i, end - i);
                     } else {
                         html += text.sliced(i, nameEnd - i);
                         for (const Attribute &attribute : std::as_const(attributes))
-                            if (!runsScript(attribute)) {
+                            if (mayStay(attribute)) {
                                 html += u' ';
                                 html += text.sliced(attribute.from, attribute.to - attribute.from);
                             }

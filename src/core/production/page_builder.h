@@ -18,8 +18,10 @@ QString prepareTemplate(const QString &templateText, const QString &adTitle, con
 // ("<" or "</", an HTML element name in any case, then white space, "/" or ">", and its ">"
 // in the same text) or a comment ("<!--" with "-->" after it in the same text); every other
 // "<" is written "&lt;". Elements that run or fetch something (script, style, iframe, frame,
-// object, embed, link, meta, base, form) always stay text. In a tag that stays markup, event
-// attributes ("on...") and script addresses ("javascript:") are dropped. ">" and "&" stay.
+// object, embed, link, meta, base, form) or whose content is read as plain text (title,
+// textarea, noscript) always stay text. In a tag that stays markup, the attributes that
+// markupsafety refuses are dropped: nothing runs, nothing is fetched from outside the page's
+// folder. ">" and "&" stay.
 QString markupText(QStringView text);
 
 // An article as HTML: markupText, and every line end (CR LF, CR or LF) outside tags and
