@@ -122,7 +122,7 @@ void ConverterTest::launcher_judgesWhatTheConverterLeft()
     // Nothing half-written is left beside it.
     QCOMPARE(QDir(app.file(u"bin/output"_s)).entryList(QDir::Files | QDir::Hidden),
              QStringList{u"a page.pdf"_s});
-    // No options: exactly the page and where to write, a file in the PDF's folder.
+    // The page and where to write, a file in the PDF's folder.
     const QStringList args = QString::fromUtf8(readBytes(argsLog)).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(args.size(), 2);
     QCOMPARE(args[0], page);

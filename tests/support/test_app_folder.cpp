@@ -85,7 +85,9 @@ QString TestAppFolder::installFakeConverter(const QByteArray &scriptBody) const
 {
     const QString target = file(QStringLiteral("bin/wkhtmltopdf"));
     QFile::remove(target);
-    writeFile(QStringLiteral("bin/wkhtmltopdf"), "#!/bin/sh\n" + kWritePdf + scriptBody + "\n");
+    // Named wkhtmltopdf, it gets wkhtmltopdf's options first; a fake reads only the two paths.
+    writeFile(QStringLiteral("bin/wkhtmltopdf"), "#!/bin/sh\nwhile [ $# -gt 2 ]; do shift; done\n"
+                                                     + kWritePdf + scriptBody + "\n");
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                       | QFileDevice::ExeOwner | QFileDevice::ReadGroup
                                       | QFileDevice::ExeGroup);

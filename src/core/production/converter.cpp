@@ -1,5 +1,7 @@
 #include "converter.h"
 
+#include "converter_sandbox.h"
+
 #include <filesystem>
 #include <mutex>
 
@@ -172,13 +174,19 @@ void ConversionLauncher::releaseEngine(bool kill)
 QProcess *ConversionLauncher::startProcess(const QStringList &arguments)
 {
     auto *process = new QProcess(this);
+    process->setProcessEnvironment(
+        convertersandbox::environment(QProcessEnvironment::systemEnvironment()));
 #ifdef Q_OS_UNIX
     // Its own process group: Ctrl-C in a terminal must reach us, who stop it cleanly, and not
     // kill the converter first so that it looks as if it had crashed. On Linux the kernel also
     // kills it when we die without a clean stop (kill -9, a crash), so none is left orphaned.
+    // It gets no network where the system allows (before the death signal is armed: a new
+    // user namespace would clear it).
     const pid_t parent = ::getpid();
-    process->setChildProcessModifier([parent] {
+    const convertersandbox::Exit exit = convertersandbox::prepareExit();
+    process->setChildProcessModifier([parent, exit] {
         ::setpgid(0, 0);
+        convertersandbox::leaveNetwork(exit);
 #ifdef Q_OS_LINUX
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
@@ -217,7 +225,7 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
         return id;
     }
 
-    QProcess *process = startProcess({pagePath, partialPath});
+    QProcess *process = startProcess(conversion::converterArguments(m_converter, pagePath, partialPath));
     process->setStandardOutputFile(QProcess::nullDevice());
     connect(process, &QProcess::readyReadStandardError, this, [this, id] {
         const auto it = m_jobs.find(id);

@@ -86,6 +86,17 @@ QString describeConverter(const QString &converter)
     return converter;
 }
 
+QStringList converterArguments(const QString &converter, const QString &pagePath,
+                               const QString &pdfPath)
+{
+    // Known by its name, also through a link (bin/wkhtmltopdf to the system's).
+    const QFileInfo info(converter);
+    const QString resolved = info.exists() ? info.canonicalFilePath() : converter;
+    if (QFileInfo(resolved).completeBaseName() == QStringLiteral("wkhtmltopdf"))
+        return {QStringLiteral("--disable-javascript"), pagePath, pdfPath};
+    return {pagePath, pdfPath};
+}
+
 QString converterCommandLine(const QString &converter, const QString &pagePath,
                              const QString &pdfPath)
 {

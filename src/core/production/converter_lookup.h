@@ -26,6 +26,13 @@ bool isBuiltinEngine(const QString &converter);
 // How to name the converter to the user: "wkhtmltopdf (path)", "the built-in engine", ...
 QString describeConverter(const QString &converter);
 
+// What the converter is started with: the page and where to write, after the options that
+// keep wkhtmltopdf from running the page's scripts (the page needs none: its style is inline;
+// articles are often written by others). Other converters run no page script and get the two
+// paths alone.
+QStringList converterArguments(const QString &converter, const QString &pagePath,
+                               const QString &pdfPath);
+
 // The command line as text, for display and logs: quoted converter, two blanks, quoted page,
 // one blank, quoted PDF. Processes are started with an argument list, never from this text.
 QString converterCommandLine(const QString &converter, const QString &pagePath,
