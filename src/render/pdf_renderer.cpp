@@ -91,12 +91,10 @@ PdfRenderer::PdfRenderer(QObject *parent)
 
 PdfRenderer::~PdfRenderer()
 {
-    // Pages before their profile.
-    for (const Job &job : std::as_const(m_jobs))
-        delete job.page;
-    qDeleteAll(m_idlePages);
+    // Pages before their profile, also those given up and not yet deleted.
     m_jobs.clear();
     m_idlePages.clear();
+    qDeleteAll(findChildren<QWebEnginePage *>(Qt::FindDirectChildrenOnly));
     delete m_profile;
 }
 
@@ -114,7 +112,43 @@ QWebEnginePage *PdfRenderer::takePage()
 {
     if (!m_idlePages.isEmpty())
         return m_idlePages.takeLast();
-    return new QWebEnginePage(m_profile, this);
+    auto *page = new QWebEnginePage(m_profile, this);
+    // Kept for the page's life (its context is the page, so releasing it does not undo this).
+    connect(page, &QWebEnginePage::renderProcessTerminated, page,
+            [this, page](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                onRendererEnded(page, status, exitCode);
+            });
+    return page;
+}
+
+void PdfRenderer::onRendererEnded(QWebEnginePage *page, int status, int exitCode)
+{
+    // The page goes with its renderer: the next render gets a fresh page and renderer.
+    m_idlePages.removeOne(page);
+    page->disconnect(this);
+    page->deleteLater();
+    int id = 0;
+    for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it)
+        if (it->page == page) {
+            id = it.key();
+            it->page = nullptr;
+            break;
+        }
+    if (id == 0)
+        return;
+    QString how;
+    switch (QWebEnginePage::RenderProcessTerminationStatus(status)) {
+    case QWebEnginePage::KilledTerminationStatus:
+        how = QStringLiteral("was killed");
+        break;
+    case QWebEnginePage::CrashedTerminationStatus:
+        how = QStringLiteral("crashed");
+        break;
+    default:
+        how = QStringLiteral("ended (exit status %1)").arg(exitCode);
+        break;
+    }
+    fail(id, QStringLiteral("the engine's renderer process %1").arg(how));
 }
 
 void PdfRenderer::releasePage(QWebEnginePage *page)
@@ -190,7 +224,8 @@ void PdfRenderer::fail(int id, const QString &reason)
 void PdfRenderer::finish(int id, const QByteArray &pdf, const QString &reason)
 {
     const Job job = m_jobs.take(id);
-    releasePage(job.page);
+    if (job.page)
+        releasePage(job.page);
     if (job.toData) {
         emit renderedData(id, pdf, reason);
         return;

@@ -45,6 +45,8 @@ private:
     void onLoaded(int id, bool ok);
     void onPrinted(int id, const QByteArray &pdf);
     void fail(int id, const QString &reason);
+    // A page's renderer process is gone: the render it held fails at once.
+    void onRendererEnded(QWebEnginePage *page, int status, int exitCode);
     void finish(int id, const QByteArray &pdf, const QString &reason);
     QWebEnginePage *takePage();
     void releasePage(QWebEnginePage *page);

@@ -14,7 +14,9 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -82,6 +84,7 @@ private slots:
     void engine_loadsNothingFromOutsideAndRunsNoScript();
     void engine_pageThatNeverLoads_timesOutAndTheEngineGoesOn();
     void engine_killedMidRun_itsPdfsFailByName_aFreshEngineMakesTheRest();
+    void engine_rendererKilled_pageFailsAtOnceAndTheEngineGoesOn();
     void cli_noConverterInAppFolder_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates();
 };
 
@@ -208,6 +211,52 @@ void RenderEngineTest::engine_killedMidRun_itsPdfsFailByName_aFreshEngineMakesTh
     QTRY_VERIFY_WITH_TIMEOUT(descendants().isEmpty(), 15000);
 #else
     QSKIP("finds the engine through /proc");
+#endif
+}
+
+void RenderEngineTest::engine_rendererKilled_pageFailsAtOnceAndTheEngineGoesOn()
+{
+#ifdef Q_OS_LINUX
+    TestAppFolder app(TestAppFolder::Bin | TestAppFolder::Output);
+    const QByteArray fifo = QFile::encodeName(app.file(u"bin/stuck.png"_s));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const QString stuck = app.writeFile(u"bin/stuck.html"_s, "<p>stuck</p><img src=stuck.png>");
+    const QString fine = app.writeFile(u"bin/fine.html"_s, "<p>fine words</p>");
+
+    ConversionLauncher launcher(kEngine); // its time limit is minutes away
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(stuck, app.file(u"bin/output/stuck.pdf"_s));
+    // The page is in its renderer once its image is being read; held open (and never
+    // written), the image never ends.
+    int writer = -1;
+    QTRY_VERIFY_WITH_TIMEOUT((writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK)) >= 0, 60000);
+    const qint64 engine = enginePid();
+    QVERIFY(engine > 0);
+    // Renderers are forked by the engine's zygote process and carry its command line.
+    int killed = 0;
+    const QHash<qint64, QString> below = descendants();
+    for (auto it = below.cbegin(); it != below.cend(); ++it) {
+        const QByteArray stat = readBytes(u"/proc/%1/stat"_s.arg(it.key()));
+        const qint64 parent = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
+        if (it.value().contains(u"QtWebEngineProcess"_s)
+            && below.value(parent).contains(u"QtWebEngineProcess"_s))
+            killed += ::kill(pid_t(it.key()), SIGKILL) == 0;
+    }
+    QVERIFY(killed > 0);
+
+    QVERIFY(spy.wait(30000));
+    ::close(writer);
+    QCOMPARE(outcomeOf(spy, 0), ConversionOutcome::NoPdfWritten);
+    QVERIFY2(spy.at(0).at(2).toString().contains(u"renderer process was killed"_s),
+             qPrintable(spy.at(0).at(2).toString()));
+    // The same engine takes the next page, in a fresh renderer.
+    launcher.start(fine, app.file(u"bin/output/fine.pdf"_s));
+    QVERIFY(spy.wait(60000));
+    QCOMPARE(outcomeOf(spy, 1), ConversionOutcome::Made);
+    QCOMPARE(enginePid(), engine);
+    QVERIFY(!QFileInfo::exists(app.file(u"bin/output/stuck.pdf"_s)));
+#else
+    QSKIP("finds the renderer through /proc");
 #endif
 }
 
