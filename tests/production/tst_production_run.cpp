@@ -166,6 +166,7 @@ private slots:
     void runs_outputFolderCannotBeMadeOrWritten_stopBeforeWriting();
     void single_unreadableArticle_makesNoPdf();
     void single_converterWritesNothing_failureNamed();
+    void bulk_conversionOfALargePageFails_saysTheArticleIsTooLarge();
     void single_unsafeName_refused();
     void single_nameNearTheLengthLimit_made();
     void bulk_longNames_longestArticleMadeTooLongPdfNameFailsByName();
@@ -519,6 +520,20 @@ void ProductionRunTest::single_converterWritesNothing_failureNamed()
     QCOMPARE(closingMessage(report),
              u"1 of 1 PDFs could not be made:\nmy-file.pdf: the converter wrote no PDF\n\n"
              "Ready. Do you want to open the output folder?"_s);
+}
+
+void ProductionRunTest::bulk_conversionOfALargePageFails_saysTheArticleIsTooLarge()
+{
+    TestAppFolder app;
+    app.installFakeConverter("exit 0"); // as wkhtmltopdf, which handles pages of a few MB
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"small.txt"_s, "words"),
+                      article(app, u"large.txt"_s, QByteArray("Many words.\n").repeated(500000))};
+    const RunReport report = runToEnd(input).report;
+    QCOMPARE(report.failures.size(), 2);
+    for (const RunFailure &failure : report.failures)
+        QCOMPARE(failure.reason.contains(u"too large for one PDF page file"_s),
+                 failure.pdfName == u"large.pdf"_s);
 }
 
 void ProductionRunTest::single_unsafeName_refused()

@@ -39,9 +39,7 @@ QString builtinEnginePath()
 bool isBuiltinEngine(const QString &converter)
 {
     // A link to the engine (bin/wkhtmltopdf made to point at it) is the engine too.
-    const QFileInfo info(converter);
-    const QString resolved = info.exists() ? info.canonicalFilePath() : converter;
-    return QFileInfo(resolved).completeBaseName() == QStringLiteral("paperwake-render");
+    return converterKind(converter) == ConverterKind::Builtin;
 }
 
 QString converterPath(const QString &appFolder)
@@ -86,13 +84,55 @@ QString describeConverter(const QString &converter)
     return converter;
 }
 
+ConverterKind converterKind(const QString &converter)
+{
+    const QFileInfo info(converter);
+    const QString resolved = info.exists() ? info.canonicalFilePath() : converter;
+    const QString name = QFileInfo(resolved).completeBaseName();
+    if (name == QStringLiteral("paperwake-render"))
+        return ConverterKind::Builtin;
+    if (name == QStringLiteral("wkhtmltopdf"))
+        return ConverterKind::Wkhtmltopdf;
+    if (name == QStringLiteral("weasyprint"))
+        return ConverterKind::WeasyPrint;
+    return ConverterKind::Other;
+}
+
+QString tooLargeAdvice(const QString &converter, qint64 pageBytes)
+{
+    // The largest page each made within its time limit and this machine's memory, measured on
+    // license texts run together: wkhtmltopdf's time grows with the square of the page.
+    QString name;
+    qint64 workableMegabytes = 0;
+    switch (converterKind(converter)) {
+    case ConverterKind::Builtin:
+        name = QStringLiteral("the built-in engine");
+        workableMegabytes = 10;
+        break;
+    case ConverterKind::Wkhtmltopdf:
+        name = QStringLiteral("wkhtmltopdf");
+        workableMegabytes = 4;
+        break;
+    case ConverterKind::WeasyPrint:
+        name = QStringLiteral("WeasyPrint");
+        workableMegabytes = 2;
+        break;
+    case ConverterKind::Other:
+        return {};
+    }
+    if (pageBytes <= workableMegabytes << 20)
+        return {};
+    return QStringLiteral("; the article is too large for one PDF page file: its page is %1 MB, "
+                          "%2 handles pages up to about %3 MB. Split it into smaller articles")
+        .arg(double(pageBytes) / (1 << 20), 0, 'f', 1)
+        .arg(name)
+        .arg(workableMegabytes);
+}
+
 QStringList converterArguments(const QString &converter, const QString &pagePath,
                                const QString &pdfPath)
 {
-    // Known by its name, also through a link (bin/wkhtmltopdf to the system's).
-    const QFileInfo info(converter);
-    const QString resolved = info.exists() ? info.canonicalFilePath() : converter;
-    if (QFileInfo(resolved).completeBaseName() == QStringLiteral("wkhtmltopdf"))
+    if (converterKind(converter) == ConverterKind::Wkhtmltopdf)
         return {QStringLiteral("--disable-javascript"), pagePath, pdfPath};
     return {pagePath, pdfPath};
 }

@@ -23,6 +23,15 @@ QString namedConverterPath(const QString &appFolder, const QString &name);
 // The built-in engine, paperwake-render, beside this program.
 QString builtinEnginePath();
 bool isBuiltinEngine(const QString &converter);
+enum class ConverterKind { Builtin, Wkhtmltopdf, WeasyPrint, Other };
+// Known by the program's name, also through a link (bin/wkhtmltopdf to the system's).
+ConverterKind converterKind(const QString &converter);
+
+// When a conversion of a page of pageBytes failed: that the article is too large for one PDF
+// page file and how large a page the converter handles (measured on long real articles), as a
+// clause to append to the reason; empty when the page is within that size.
+QString tooLargeAdvice(const QString &converter, qint64 pageBytes);
+
 // How to name the converter to the user: "wkhtmltopdf (path)", "the built-in engine", ...
 QString describeConverter(const QString &converter);
 

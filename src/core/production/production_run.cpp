@@ -172,6 +172,7 @@ QString ProductionRun::prepare(const RunInput &input)
                                   : input.converter;
     if (const QString missing = conversion::converterProblem(converter); !missing.isEmpty())
         return missing;
+    m_input.converter = converter;
     if (m_input.maxJobs < 1)
         m_input.maxJobs = defaultJobs(converter);
     m_input.maxJobs = qMin(m_input.maxJobs, kMaxJobs);
@@ -335,7 +336,8 @@ void ProductionRun::advance()
             }
             // Large pages take converters large amounts of memory: one waits until what runs
             // leaves room for it, and runs alone when nothing would.
-            item.megabytes = conversionMegabytes(m_builtin, QFileInfo(item.pagePath).size());
+            item.pageBytes = QFileInfo(item.pagePath).size();
+            item.megabytes = conversionMegabytes(m_builtin, item.pageBytes);
             if (m_memoryBudget > 0 && !m_converting.isEmpty()
                 && m_memoryInUse + item.megabytes > m_memoryBudget)
                 break;
@@ -423,6 +425,8 @@ void ProductionRun::onConversionFinished(int id, ConversionOutcome outcome, cons
         result.reason = outcomeReason(outcome, m_input.conversionTimeout);
         if (!detail.isEmpty())
             result.reason += QStringLiteral(" (%1)").arg(detail);
+        if (outcome != ConversionOutcome::Stopped)
+            result.reason += conversion::tooLargeAdvice(m_input.converter, item.pageBytes);
     }
     record(item, result);
     advance();

@@ -123,6 +123,7 @@ private:
         QString problem; // known before anything is read: the item fails with it
         QStringList undrawn;
         PdfProperties properties;
+        qint64 pageBytes = 0; // the size of its page file, once started
         qint64 megabytes = 0; // what its conversion may take, once started
     };
     struct Prepared
