@@ -1,5 +1,7 @@
 #include "pdf_renderer.h"
 
+#include "long_runs.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -193,8 +195,10 @@ void PdfRenderer::onLoaded(int id, bool ok)
     }
     QWebEnginePage *page = it->page;
     page->disconnect(this);
-    // The zoom is set from a world of our own: the page's scripts stay off.
-    page->runJavaScript(zoomScript(), QWebEngineScript::ApplicationWorld, [this, id, page](const QVariant &) {
+    // The zoom is set and long runs are cut from a world of our own: the page's scripts stay off.
+    const QString script =
+        m_cutsLongRuns ? zoomScript() + u'\n' + renderengine::longRunsScript() : zoomScript();
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, id, page](const QVariant &) {
         const auto job = m_jobs.find(id);
         if (job == m_jobs.end() || job->page != page)
             return;

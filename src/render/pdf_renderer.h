@@ -28,6 +28,9 @@ public:
     // Forgets a render: no answer and no file come of it.
     void cancel(int id);
     int inFlight() const { return int(m_jobs.size()); }
+    // Off: the page is printed as loaded, its long runs of lines not cut into blocks (slow on
+    // long articles; kept to compare with).
+    void setCutsLongRuns(bool on) { m_cutsLongRuns = on; }
 
 signals:
     void rendered(int id, bool ok, const QString &reason);
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<LocalOnlyInterceptor> m_interceptor;
     QHash<int, Job> m_jobs;
     QList<QWebEnginePage *> m_idlePages; // kept warm: a page's renderer process is reused
+    bool m_cutsLongRuns = true;
 };
 
 namespace renderengine {

@@ -1,0 +1,164 @@
+#include "long_runs.h"
+
+namespace renderengine {
+
+QString longRunsScript()
+{
+    // Every style is read before the first change, so the page's style is worked out once.
+    return QStringLiteral(R"JS((function () {
+'use strict';
+var LINES = 64; // forced line ends in one block
+var BLOCK_LEVEL = {'block': 1, 'list-item': 1, 'table': 1, 'flex': 1, 'grid': 1, 'flow-root': 1};
+var CONTAINERS = {'block': 1, 'list-item': 1, 'flow-root': 1, 'inline-block': 1, 'table-cell': 1};
+// Inline elements whose two halves look as the whole did, when nothing is drawn at their sides.
+var SPLITTABLE = {A: 1, ABBR: 1, B: 1, BIG: 1, CITE: 1, CODE: 1, DEL: 1, DFN: 1, EM: 1, FONT: 1,
+                  I: 1, INS: 1, KBD: 1, MARK: 1, S: 1, SAMP: 1, SMALL: 1, SPAN: 1, STRIKE: 1,
+                  STRONG: 1, SUB: 1, SUP: 1, TT: 1, U: 1, VAR: 1};
+var styles = new Map();
+function css(el) {
+  var s = styles.get(el);
+  if (!s) { s = getComputedStyle(el); styles.set(el, s); }
+  return s;
+}
+function outOfFlow(s) {
+  return s.float !== 'none' || s.position === 'absolute' || s.position === 'fixed';
+}
+function noGeneratedContent(el) {
+  return ['::before', '::after'].every(function (which) {
+    var content = getComputedStyle(el, which).content;
+    return content === 'none' || content === 'normal';
+  });
+}
+function splittable(el, s) {
+  if (!SPLITTABLE[el.tagName] || s.display !== 'inline' || outOfFlow(s)) return false;
+  if (s.position !== 'static' && s.position !== 'relative') return false;
+  var sides = ['marginLeft', 'marginRight', 'paddingLeft', 'paddingRight', 'borderLeftWidth',
+               'borderRightWidth'];
+  for (var i = 0; i < sides.length; ++i)
+    if (parseFloat(s[sides[i]]) !== 0) return false;
+  return noGeneratedContent(el);
+}
+// The <br>s inside el where the run may be cut (none unless el may be split), or null when el
+// holds more than inline content.
+function breaksIn(el, splitHere) {
+  var found = [];
+  for (var n = el.firstChild; n; n = n.nextSibling) {
+    if (n.nodeType !== 1) continue;
+    var s = css(n), d = s.display;
+    if (d === 'none') continue;
+    if (outOfFlow(s)) return null;
+    if (d !== 'inline') {
+      if (d.indexOf('inline') === 0) continue; // an atomic inline: a box of its own
+      return null;
+    }
+    if (n.tagName === 'BR') {
+      if (splitHere) found.push(n);
+      continue;
+    }
+    var inner = breaksIn(n, splitHere && splittable(n, s));
+    if (inner === null) return null;
+    for (var i = 0; i < inner.length; ++i) found.push(inner[i]);
+  }
+  return found;
+}
+// Selectors that see an element's siblings or parent would see the new blocks.
+var structural = [];
+try {
+  var visit = function (rules) {
+    for (var i = 0; i < rules.length; ++i) {
+      var rule = rules[i];
+      if (rule.selectorText && /[>+~]|:(first|last|nth|only|empty|has)/.test(rule.selectorText))
+        structural.push(rule.selectorText);
+      if (rule.cssRules) visit(rule.cssRules);
+    }
+  };
+  for (var i = 0; i < document.styleSheets.length; ++i) visit(document.styleSheets[i].cssRules);
+} catch (e) {
+  return 0; // a style sheet it cannot read may hold such selectors
+}
+// Where each <br> ends a line: the nearest ancestor that is not inline.
+var counts = new Map();
+var brs = Array.prototype.slice.call(document.getElementsByTagName('br'));
+for (var b = 0; b < brs.length; ++b) {
+  var p = brs[b].parentNode;
+  while (p && p.nodeType === 1 && css(p).display === 'inline') p = p.parentNode;
+  if (p && p.nodeType === 1) counts.set(p, (counts.get(p) || 0) + 1);
+}
+var plans = [];
+counts.forEach(function (count, container) {
+  if (count < 2 * LINES) return;
+  var cs = css(container);
+  if (!CONTAINERS[cs.display] || parseInt(cs.orphans, 10) > LINES / 2
+      || parseInt(cs.widows, 10) > LINES / 2)
+    return;
+  for (var k = 0; k < structural.length; ++k)
+    if (container.querySelector(structural[k])) return;
+  var runs = [], run = null;
+  var close = function () {
+    if (run && run.safe && run.breaks.length >= 2 * LINES) runs.push(run);
+    run = null;
+  };
+  for (var n = container.firstChild; n; n = n.nextSibling) {
+    var s = n.nodeType === 1 ? css(n) : null;
+    if (s && !outOfFlow(s) && BLOCK_LEVEL[s.display]) {
+      close();
+      continue;
+    }
+    if (s && s.display !== 'none' && s.display.indexOf('inline') !== 0 && !outOfFlow(s)) {
+      close(); // a box of a kind not known here: nothing around it is cut
+      run = {nodes: [n], breaks: [], safe: false};
+      close();
+      continue;
+    }
+    if (!run) run = {nodes: [], breaks: [], safe: true, first: n === container.firstChild};
+    run.nodes.push(n);
+    if (!s || s.display === 'none') continue;
+    if (outOfFlow(s)) {
+      run.safe = false;
+    } else if (n.tagName === 'BR') {
+      run.breaks.push(n);
+    } else if (s.display === 'inline') {
+      var inner = breaksIn(n, splittable(n, s));
+      if (inner === null) run.safe = false;
+      else for (var i = 0; i < inner.length; ++i) run.breaks.push(inner[i]);
+    }
+  }
+  close();
+  if (runs.length) plans.push({container: container, runs: runs});
+});
+var made = 0;
+function wrap(from, to, first, last, indent) {
+  var range = document.createRange();
+  range.setStartBefore(from);
+  range.setEndAfter(to);
+  var block = document.createElement('pw-lines');
+  // An anonymous block's style: inherited properties inherited, the others at their start.
+  block.style.cssText = 'all: unset; display: block;' + (first ? '' : 'orphans: 1;')
+      + (last ? '' : 'widows: 1;') + (indent ? '' : 'text-indent: 0;');
+  block.appendChild(range.extractContents());
+  range.insertNode(block);
+  ++made;
+  return block;
+}
+plans.forEach(function (plan) {
+  var container = plan.container;
+  plan.runs.forEach(function (run) {
+    var from = run.nodes[0];
+    var n = run.breaks.length;
+    var first = true;
+    for (var i = LINES - 1; i <= n - 1 - LINES / 2; i += LINES) {
+      // The cut goes after the <br> and after every element that ends with it.
+      var end = run.breaks[i];
+      while (end.parentNode !== container && !end.nextSibling) end = end.parentNode;
+      var block = wrap(from, end, first, false, first && run.first);
+      from = block.nextSibling;
+      first = false;
+    }
+    wrap(from, run.nodes[run.nodes.length - 1], false, true, false);
+  });
+});
+return made;
+})())JS");
+}
+
+} // namespace renderengine

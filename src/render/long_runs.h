@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace renderengine {
+
+// A script for the engine's own world that cuts long runs of inline content (an article's
+// lines, each ended by <br>) into blocks of whole lines. Chromium's print layout of one run
+// grows much faster than its length; blocks of whole lines keep every line and page as it was.
+// Cuts fall only after a <br>; an inline element spanning a cut is split into two copies only
+// when the copies look as one (no side margin, border, padding or generated content), else the
+// run is cut elsewhere or not at all. Evaluates to the number of blocks made.
+QString longRunsScript();
+
+} // namespace renderengine
