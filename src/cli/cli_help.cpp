@@ -23,8 +23,8 @@ QString whereHelp()
                "come back. PDFs go to bin/output in it. This program uses:\n"
                "  %2\n"
                "\n"
-               "PDF converter: bin/wkhtmltopdf in the application folder, else Paperwake's\n"
-               "built-in engine, else wkhtmltopdf on the PATH, else weasyprint on the PATH\n"
+               "PDF converter: bin/wkhtmltopdf in the application folder, else wkhtmltopdf\n"
+               "on the PATH, else Paperwake's built-in engine, else weasyprint on the PATH\n"
                "(--converter chooses one). This program uses:\n"
                "  %3\n")
         .arg(applocation::perUserFolder().isEmpty() ? QStringLiteral("none: HOME is not set")

@@ -46,8 +46,8 @@ struct RunOptions
     QCommandLineOption converter{
         QStringLiteral("converter"),
         QStringLiteral("Convert with NAME: builtin (Paperwake's own engine), wkhtmltopdf or "
-                       "weasyprint (default: the first found in that order, bin/wkhtmltopdf "
-                       "in the application folder before all)."),
+                       "weasyprint (default: the first found of bin/wkhtmltopdf in the "
+                       "application folder, wkhtmltopdf, builtin, weasyprint)."),
         QStringLiteral("NAME")};
     QCommandLineOption author{QStringLiteral("author"),
                               QStringLiteral("The Author property of every PDF (default: none)."),

@@ -85,7 +85,7 @@ private slots:
     void engine_pageThatNeverLoads_timesOutAndTheEngineGoesOn();
     void engine_killedMidRun_itsPdfsFailByName_aFreshEngineMakesTheRest();
     void engine_rendererKilled_pageFailsAtOnceAndTheEngineGoesOn();
-    void cli_noConverterInAppFolder_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates();
+    void cli_noWkhtmltopdf_builtInEngineBeforeWeasyprintMakesEveryPdfAsWkhtmltopdfPaginates();
 };
 
 void RenderEngineTest::engine_loadsNothingFromOutsideAndRunsNoScript()
@@ -260,7 +260,7 @@ void RenderEngineTest::engine_rendererKilled_pageFailsAtOnceAndTheEngineGoesOn()
 #endif
 }
 
-void RenderEngineTest::cli_noConverterInAppFolder_builtInEngineMakesEveryPdfAsWkhtmltopdfPaginates()
+void RenderEngineTest::cli_noWkhtmltopdf_builtInEngineBeforeWeasyprintMakesEveryPdfAsWkhtmltopdfPaginates()
 {
     // Real articles of every length: the license texts every Debian system has.
     const QDir licenses(u"/usr/share/common-licenses"_s);
@@ -282,12 +282,10 @@ void RenderEngineTest::cli_noConverterInAppFolder_builtInEngineMakesEveryPdfAsWk
                                 u"Get the guide"_s, u"--cta-url"_s, url,
                                 app.file(u"articles"_s)};
     const QString wkhtmltopdf = QStandardPaths::findExecutable(u"wkhtmltopdf"_s);
-    // On the PATH only converters that make nothing: the built-in engine comes before them.
+    // On the PATH only a WeasyPrint that makes nothing: the built-in engine comes before it.
     const QString path = app.file(u"path"_s);
-    for (const QString &name : {u"wkhtmltopdf"_s, u"weasyprint"_s}) {
-        app.writeFile(u"path/"_s + name, "#!/bin/sh\nexit 1\n");
-        QFile::setPermissions(path + u'/' + name, QFile::ReadOwner | QFile::ExeOwner);
-    }
+    app.writeFile(u"path/weasyprint"_s, "#!/bin/sh\nexit 1\n");
+    QFile::setPermissions(path + u"/weasyprint"_s, QFile::ReadOwner | QFile::ExeOwner);
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(u"DISPLAY"_s);

@@ -7,7 +7,7 @@
 namespace conversion {
 
 // The converter runs take, first found: appFolder + "/bin/wkhtmltopdf" (".exe" on Windows,
-// native separators), the built-in engine, wkhtmltopdf on the PATH, weasyprint on the PATH.
+// native separators), wkhtmltopdf on the PATH, the built-in engine, weasyprint on the PATH.
 // When there is none, the path in the application folder, which converterProblem() then
 // reports with the rest.
 QString converterPath(const QString &appFolder);
