@@ -3,13 +3,16 @@
 // measured as a whole: wall time until it exits, the CPU seconds of everything it started (the
 // engine's helper processes included) and the peak of the summed memory of its process tree.
 //
-// Usage: bench_real [--rounds R=1] [--bulk N=100] [--single 10,25,50,100] [--no-wkhtmltopdf]
+// Usage: bench_real [--rounds R=1] [--bulk N=100] [--single 10,25,50,100] [--big MB]
+//                   [--no-wkhtmltopdf]
 //   Articles: the READMEs and NEWS files under /usr/share/doc (unpacked when compressed) and
 //   the texts of /usr/share/common-licenses that hold 2 to 12 KB of UTF-8 text, by path.
 //   Bulk runs N of them through paperwake-cli bulk, then the bare wkhtmltopdf over the page
 //   files it wrote with 2, 4, 8 and 16 processes at once; single runs the first 10, 25, ...
 //   through paperwake-cli single, then the bare wkhtmltopdf over that one page file. With R
 //   rounds every row is the median of R, the rows of a case alternating round by round.
+//   --big MB: as well, one article of MB megabytes (the articles one after another, again and
+//   again) through paperwake-cli bulk.
 //   --no-wkhtmltopdf: the built-in engine alone (a system without wkhtmltopdf).
 //   After the bulk rows: what the runs' check of the articles' characters against the installed
 //   fonts costs, done here alone over the same texts (the fonts' characters read once, then
@@ -257,6 +260,7 @@ int main(int argc, char *argv[])
     int bulkCount = 100;
     QList<int> singles{10, 25, 50, 100};
     bool withWkhtmltopdf = true;
+    int bigMegabytes = 0;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const QString value = i + 1 < args.size() ? args.at(i + 1) : QString();
@@ -271,11 +275,14 @@ int main(int argc, char *argv[])
             for (const QString &size : value.split(u',', Qt::SkipEmptyParts))
                 singles << size.toInt();
             ++i;
+        } else if (arg == QStringLiteral("--big")) {
+            bigMegabytes = value.toInt();
+            ++i;
         } else if (arg == QStringLiteral("--no-wkhtmltopdf")) {
             withWkhtmltopdf = false;
         } else {
             out() << "usage: bench_real [--rounds R] [--bulk N] [--single 10,25,...] "
-                     "[--no-wkhtmltopdf]\n";
+                     "[--big MB] [--no-wkhtmltopdf]\n";
             return 2;
         }
     }
@@ -285,7 +292,8 @@ int main(int argc, char *argv[])
         out() << "wkhtmltopdf is not installed (--no-wkhtmltopdf measures the engine alone)\n";
         return 1;
     }
-    const int most = std::max(bulkCount, singles.isEmpty() ? 0 : *std::max_element(singles.cbegin(), singles.cend()));
+    const int most = std::max({bulkCount, bigMegabytes > 0 ? 100 : 0,
+                               singles.isEmpty() ? 0 : *std::max_element(singles.cbegin(), singles.cend())});
     const QList<Article> articles = realArticles(most);
     if (articles.size() < most) {
         out() << "only " << articles.size() << " articles of 2 to 12 KB found\n";
@@ -396,6 +404,26 @@ int main(int argc, char *argv[])
             out() << QStringLiteral("built-in / Paperwake + wkhtmltopdf: %1\n")
                          .arg(builtin.median().seconds / paperwakeWk.median().seconds, 0, 'f', 2);
         }
+    }
+    if (bigMegabytes > 0) {
+        Article big{QStringLiteral("big.txt"), {}};
+        while (big.text.size() < qint64(bigMegabytes) << 20)
+            for (const Article &article : articles)
+                big.text += article.text + "\n\n";
+        const QString folder = bench.articleFolder({big});
+        Row builtin(QStringLiteral("built-in engine"));
+        Row paperwakeWk(QStringLiteral("Paperwake + wkhtmltopdf"));
+        for (int round = 0; round < rounds; ++round) {
+            builtin.runs << bench.paperwake(QStringLiteral("builtin"), {QStringLiteral("bulk"), folder},
+                                            &builtin.pages);
+            if (!wkhtmltopdf.isEmpty())
+                paperwakeWk.runs << bench.paperwake(QStringLiteral("wkhtmltopdf"),
+                                                    {QStringLiteral("bulk"), folder}, &paperwakeWk.pages);
+        }
+        printHeader(QStringLiteral("one article of %1 MB").arg(big.text.size() / 1048576.0, 0, 'f', 1));
+        printRow(builtin);
+        if (!wkhtmltopdf.isEmpty())
+            printRow(paperwakeWk);
     }
     if (builtinTenPerPage > 0 && builtinHundredPerPage > 0)
         out() << QStringLiteral("\nbuilt-in engine, time per page at 100 articles / at 10: %1\n")
