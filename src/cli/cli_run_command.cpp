@@ -169,6 +169,11 @@ int runPdfs(const Command &command, const RunInput &input)
     const QString notStarted = run.start(input);
     if (!notStarted.isEmpty())
         return command.problem(notStarted);
+    // What the window asks before such a run, said before the first PDF.
+    if (const QString notice = repeatNotice(nameRepeats(input)); !notice.isEmpty()) {
+        err() << notice << '\n';
+        err().flush();
+    }
 
     CliProgress progress(err(), CliProgress::isTerminal(fileno(stderr)));
     QObject::connect(&run, &ProductionRun::pdfFinished, &run,
@@ -202,8 +207,12 @@ int runPdfs(const Command &command, const RunInput &input)
     for (const QString &line : replacementLines(report))
         err() << "replaced within this run: " << line << '\n';
     const int expected = input.bulk ? int(input.articles.size()) : 1;
-    err() << QStringLiteral("%1 made, %2 failed, %3 s")
-                 .arg(report.made)
+    // What is left on disk, not only what was converted.
+    const int kept = report.pdfsKept();
+    err() << report.made << " converted, " << kept << (kept == 1 ? " PDF kept" : " PDFs kept");
+    if (report.made > kept)
+        err() << ", " << report.made - kept << " replaced by later articles of the same name";
+    err() << QStringLiteral(", %1 failed, %2 s")
                  .arg(report.failures.size())
                  .arg(seconds, 0, 'f', 2);
     if (report.cancelled)

@@ -204,7 +204,7 @@ void PaperwakeCliTest::bulk_folderOfThree_eachPdfHasTheAdAndItsArticle()
     QCOMPARE(progress.size(), 4);
     for (int i = 0; i < 3; ++i)
         QVERIFY2(progress.at(i).startsWith(u"[%1/3] "_s.arg(i + 1)), qPrintable(run.err));
-    QVERIFY2(progress.last().startsWith(u"3 made, 0 failed, "_s) &&
+    QVERIFY2(progress.last().startsWith(u"3 converted, 3 PDFs kept, 0 failed, "_s) &&
                  progress.last().endsWith(u" s"_s),
              qPrintable(run.err));
 
@@ -245,10 +245,18 @@ void PaperwakeCliTest::bulk_namesFromNamesCommand_usedInTurnInFolderOrder()
                            patterns, u"--author"_s, u"Zoë"_s}
                << adOptions(app) << app.file(u"articles"_s));
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(lines(run.err).mid(0, 5),
+    // Told before the first PDF, and counted at the end by what is left.
+    const QStringList err = lines(run.err);
+    QVERIFY2(err.first().startsWith(u"5 articles, but only 3 different PDF names: 2 PDFs will "
+                                    "replace"_s),
+             qPrintable(run.err));
+    QCOMPARE(err.mid(1, 5),
              QStringList({u"[1/5] best-dog-food.pdf"_s, u"[2/5] best-cat-toys.pdf"_s,
                           u"[3/5] dog-food.pdf"_s, u"[4/5] best-dog-food.pdf"_s,
                           u"[5/5] best-cat-toys.pdf"_s}));
+    QVERIFY2(err.last().startsWith(u"5 converted, 3 PDFs kept, 2 replaced by later articles of "
+                                   "the same name, 0 failed, "_s),
+             qPrintable(run.err));
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)),
              QStringList({u"best-cat-toys.pdf"_s, u"best-dog-food.pdf"_s, u"dog-food.pdf"_s}));
     QCOMPARE(lines(run.out).size(), 3);
@@ -284,7 +292,7 @@ void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
                                  << adOptions(app) << zebra << yak << xylophone);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(run.out.trimmed(), app.file(u"bin/output/my-report.pdf"_s));
-    QVERIFY2(run.err.startsWith(u"[1/1] my-report.pdf\n1 made, 0 failed, "_s), qPrintable(run.err));
+    QVERIFY2(run.err.startsWith(u"[1/1] my-report.pdf\n1 converted, 1 PDF kept, 0 failed, "_s), qPrintable(run.err));
     // The window's tidying before a run: old page files go, the template stays.
     QCOMPARE(sorted(QDir(app.file(u"bin"_s)).entryList({u"*.html"_s}, QDir::Files)),
              QStringList({u"my-report.html"_s, u"template.html"_s}));
@@ -318,7 +326,7 @@ void PaperwakeCliTest::bulk_converterWritesNothing_exitOneAndFailureNamed()
              qPrintable(run.err));
     QVERIFY2(err.contains(u"not made: broken.pdf: the converter wrote no PDF"_s),
              qPrintable(run.err));
-    QVERIFY2(err.last().startsWith(u"1 made, 1 failed, "_s), qPrintable(run.err));
+    QVERIFY2(err.last().startsWith(u"1 converted, 1 PDF kept, 1 failed, "_s), qPrintable(run.err));
     QCOMPARE(folderEntries(app.file(u"bin/output"_s)), QStringList{u"good.pdf"_s});
 }
 
@@ -437,7 +445,7 @@ void PaperwakeCliTest::bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCoun
           u"not made: pipe.pdf: the article %1pipe.txt could not be read: not a regular file "
           "(a device, a pipe or a socket)"_s})
         QVERIFY2(err.contains(failure.arg(in)), qPrintable(run.err));
-    QVERIFY2(err.last().startsWith(u"2 made, 3 failed, "_s), qPrintable(run.err));
+    QVERIFY2(err.last().startsWith(u"2 converted, 2 PDFs kept, 3 failed, "_s), qPrintable(run.err));
 #endif
 }
 
@@ -769,7 +777,7 @@ void PaperwakeCliTest::progress_onTerminal_oneRewrittenLine()
     const QString shown = QString::fromUtf8(process.readAllStandardOutput());
     QVERIFY2(shown.startsWith(u"\r[1/2] one.pdf\x1b[K\r[2/2] two.pdf\x1b[K\r\n"_s),
              qPrintable(shown));
-    QVERIFY2(shown.contains(u"2 made, 0 failed, "_s), qPrintable(shown));
+    QVERIFY2(shown.contains(u"2 converted, 2 PDFs kept, 0 failed, "_s), qPrintable(shown));
 }
 
 void PaperwakeCliTest::filler_savesWhatTheWindowSaves()

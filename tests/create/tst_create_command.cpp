@@ -43,6 +43,11 @@ private slots:
     void bulkRun_keywordNamesCycle();
     void singleRun_realConverter_joinsArticlesUnderTypedName();
     void closingWindow_duringRun_stopsConverters();
+    void stop_duringBulkRun_keepsMadeAndEarlierPdfs();
+    void stop_escapeEndsTheRun();
+    void busyCaption_showsOnEveryRun();
+    void refusal_showsThePageAndFocusesTheField_data();
+    void refusal_showsThePageAndFocusesTheField();
     void modalBox_duringRun_conversionsGoOn();
     void fillerArticle_savedFromGenerator_becomesAPdf();
 };
@@ -394,6 +399,25 @@ void CreateCommandTest::bulkRun_keywordNamesCycle()
     auto *finalList = f.window.findChild<QPlainTextEdit *>("txtFinalList");
     finalList->setPlainText(QStringLiteral("best dog food\nbest  cat\na - b"));
     f.window.keywordNames()->txtFinalList_KeyUp(Qt::Key_Return, {});
+    // Later PDFs will replace earlier ones: asked first, and No changes nothing.
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QCOMPARE(f.platform.messages.size(), 1);
+    const RecordingPlatform::Message question = f.platform.messages.takeFirst();
+    QCOMPARE(question.title, QStringLiteral("Please Confirm"));
+    QCOMPARE(question.buttons, Platform::Buttons::YesNo);
+    QCOMPARE(question.icon, Platform::Icon::Question);
+    QVERIFY2(question.text.contains(QStringLiteral("5 articles")) &&
+                 question.text.contains(QStringLiteral("3 different PDF names")) &&
+                 question.text.contains(QStringLiteral("2 PDFs will replace")),
+             qPrintable(question.text));
+    QVERIFY(!f.window.isRunning());
+    QCOMPARE(QDir(f.app.file(QStringLiteral("bin"))).entryList({QStringLiteral("*.html")}),
+             QStringList{QStringLiteral("template.html")});
+    QVERIFY(QDir(f.output({})).isEmpty());
+
+    // Yes runs as before; No to the closing question.
+    f.platform.answers.enqueue(Platform::Answer::Yes);
     f.platform.answers.enqueue(Platform::Answer::No);
     // While the closing question waits, another run (say from the command line) may start.
     bool folderFreeAtPrompt = false;
@@ -402,6 +426,7 @@ void CreateCommandTest::bulkRun_keywordNamesCycle()
         folderFreeAtPrompt = lock.tryLock(0);
     };
     f.createAndWait();
+    QCOMPARE(f.platform.messages.size(), 2);
     QVERIFY(folderFreeAtPrompt);
     // The closing question names the PDFs that later articles replaced.
     QCOMPARE(f.platform.messages.last().text,
@@ -467,6 +492,153 @@ void CreateCommandTest::closingWindow_duringRun_stopsConverters()
     QVERIFY(QDir(f.output({})).entryList(QDir::Files | QDir::Hidden).isEmpty());
     // No closing prompt for a run the user ended by closing the window.
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void CreateCommandTest::stop_duringBulkRun_keepsMadeAndEarlierPdfs()
+{
+    Fixture f;
+    const QString pids = f.app.file(QStringLiteral("converters.pid"));
+    // The first two articles convert at once; the others begin their PDF and hang.
+    f.app.installFakeConverter(
+        QStringLiteral("case \"$1\" in *a1.html|*a2.html) write_pdf \"$1\" \"$2\"; exit ;; esac\n"
+                       "echo $$ >> '%1'; printf '%%PDF' > \"$2\"; exec sleep 60")
+            .arg(pids)
+            .toUtf8());
+    for (int i = 1; i <= 6; ++i)
+        f.addArticle(QStringLiteral("a%1.txt").arg(i), "words");
+    // Earlier runs' PDFs: one of a name this run is converting when stopped, one of another.
+    const QString earlier = f.app.writeFile(QStringLiteral("bin/output/a3.pdf"), "%PDF earlier a3");
+    const QString other = f.app.writeFile(QStringLiteral("bin/output/old.pdf"), "%PDF old");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    f.window.show();
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    auto *stop = f.window.findChild<QPushButton *>("cmdStop");
+    QVERIFY(stop->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(f.output("a1.pdf")) &&
+                                 QFileInfo::exists(f.output("a2.pdf")) &&
+                                 !readBytes(pids).isEmpty(),
+                             20000);
+    stop->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window.isRunning(), 10000);
+
+    QStringList left = QDir(f.output({})).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    QCOMPARE(left, (QStringList{"a1.pdf", "a2.pdf", "a3.pdf", "old.pdf"}));
+    QCOMPARE(readBytes(earlier), QByteArray("%PDF earlier a3"));
+    QCOMPARE(readBytes(other), QByteArray("%PDF old"));
+    QVERIFY(qpdfCheckPasses(f.output("a1.pdf")));
+    for (const QByteArray &pid : readBytes(pids).split('\n'))
+        if (!pid.trimmed().isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid.trimmed())),
+                5000);
+    // The closing question tells how far the run came; what the stop ended is no failure.
+    QCOMPARE(f.platform.messages.size(), 1);
+    const QString said = f.platform.messages[0].text;
+    QVERIFY2(said.contains(QStringLiteral("stopped")) && said.contains(QStringLiteral("2 PDFs")) &&
+                 !said.contains(QStringLiteral("a3.pdf")),
+             qPrintable(said));
+    QVERIFY(stop->isHidden());
+    QVERIFY(f.window.findChild<QPushButton *>("cmdCreate")->isEnabled());
+}
+
+void CreateCommandTest::stop_escapeEndsTheRun()
+{
+    Fixture f;
+    f.app.installFakeConverter("exec sleep 60");
+    f.addArticle(QStringLiteral("a.txt"), "words");
+    f.selectAllArticles();
+    f.fillAd();
+    f.chooseBulk();
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.platform.answers.enqueue(Platform::Answer::No);
+    f.create();
+    QVERIFY(f.window.isRunning());
+    QTest::keyClick(f.window.findChild<QWidget *>("lstSelectedArticles"), Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window.isRunning(), 10000);
+    QCOMPARE(f.platform.messages.size(), 1);
+    // Without a run Esc does nothing.
+    QTest::keyClick(f.window.findChild<QWidget *>("lstSelectedArticles"), Qt::Key_Escape);
+    QCOMPARE(f.platform.messages.size(), 1);
+}
+
+void CreateCommandTest::busyCaption_showsOnEveryRun()
+{
+    Fixture f;
+    // Slow enough for several blinks.
+    f.app.installFakeConverter("sleep 1.5; write_pdf \"$1\" \"$2\"");
+    f.addArticle(QStringLiteral("a.txt"), "words");
+    f.selectAllArticles();
+    f.fillAd();
+    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("all"));
+    auto *label = f.window.findChild<QLabel *>("lblPleaseWait");
+    // Bulk twice, then one PDF of all after a bulk run.
+    for (bool bulk : {true, true, false}) {
+        f.window.findChild<QRadioButton *>(bulk ? "optCreationMode_1" : "optCreationMode_0")->click();
+        f.platform.answers.enqueue(Platform::Answer::No);
+        f.create();
+        QVERIFY(f.window.isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(label->isHidden(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(!label->isHidden(), 1000);
+        QVERIFY(f.window.isRunning());
+        QVERIFY2(label->text().startsWith(QStringLiteral("Please Wait")), qPrintable(label->text()));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.window.isRunning(), 20000);
+    }
+}
+
+void CreateCommandTest::refusal_showsThePageAndFocusesTheField_data()
+{
+    QTest::addColumn<QString>("refused"); // what is missing or wrong
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("no articles") << "articles" << 0 << "File1";
+    QTest::newRow("no ad title") << "txtAdTitle" << 1 << "txtAdTitle";
+    QTest::newRow("no button text") << "txtCTAText" << 1 << "txtCTAText";
+    QTest::newRow("invalid address") << "address" << 1 << "txtCTAURL";
+    QTest::newRow("no keyword names") << "keywords" << 2 << "txtPDFKeywords";
+    QTest::newRow("no single name") << "txtPDFFilename" << 2 << "txtPDFFilename";
+    QTest::newRow("unusable single name") << "name" << 2 << "txtPDFFilename";
+}
+
+void CreateCommandTest::refusal_showsThePageAndFocusesTheField()
+{
+    QFETCH(QString, refused);
+    QFETCH(int, page);
+    QFETCH(QString, field);
+    Fixture f;
+    f.addArticle(QStringLiteral("a.txt"), "words");
+    if (refused != u"articles")
+        f.selectAllArticles();
+    f.fillAd();
+    f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("fine"));
+    if (refused.startsWith(u"txt"))
+        f.window.findChild<QLineEdit *>(refused)->clear();
+    if (refused == u"address")
+        f.window.findChild<QLineEdit *>("txtCTAURL")->setText(QStringLiteral("http://"));
+    if (refused == u"name")
+        f.window.findChild<QLineEdit *>("txtPDFFilename")->setText(QStringLiteral("a/b"));
+    if (refused == u"keywords") {
+        f.chooseBulk();
+        f.window.findChild<QRadioButton *>("optFilename_1")->click();
+    }
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    // Create is pressed from another page than the field's.
+    f.window.ShowPage(page == 2 ? 0 : 2);
+    f.window.cmdCreate_Click();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(!f.window.isRunning());
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(f.window.findChild<QGroupBox *>(QStringLiteral("frPage_%1").arg(i))->isHidden(),
+                 i != page);
+    QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(),
+                 field);
 }
 
 void CreateCommandTest::modalBox_duringRun_conversionsGoOn()

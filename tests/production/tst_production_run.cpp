@@ -172,6 +172,8 @@ private slots:
     void bulk_longNames_longestArticleMadeTooLongPdfNameFailsByName();
     void cancel_endsConvertersAndLaterPages();
     void bulk_otherScripts_drawnAndRightToLeftFromTheRightMargin();
+    void nameRepeats_countsArticlesSharingAPdfName_data();
+    void nameRepeats_countsArticlesSharingAPdfName();
 };
 
 void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
@@ -668,6 +670,47 @@ void ProductionRunTest::bulk_longNames_longestArticleMadeTooLongPdfNameFailsByNa
     QVERIFY2(run.report.failures[0].reason.contains(u"255"_s),
              qPrintable(run.report.failures[0].reason));
     QVERIFY(pdfPlainBytes(app.file(u"bin/output/fine.pdf"_s)).contains("Bee words."));
+}
+
+void ProductionRunTest::nameRepeats_countsArticlesSharingAPdfName_data()
+{
+    QTest::addColumn<QStringList>("articles");
+    QTest::addColumn<bool>("bulk");
+    QTest::addColumn<QStringList>("names"); // empty: named after the articles
+    QTest::addColumn<int>("pdfNames");
+    QStringList thirtyOne;
+    for (int i = 0; i < 31; ++i)
+        thirtyOne << u"/a/%1.txt"_s.arg(i);
+    QStringList twelve;
+    for (int i = 0; i < 12; ++i)
+        twelve << u"name %1"_s.arg(i);
+    QTest::newRow("names used in turn") << thirtyOne << true << twelve << 12;
+    QTest::newRow("a name for each") << thirtyOne.mid(0, 3) << true << twelve << 3;
+    QTest::newRow("two names, one file")
+        << thirtyOne.mid(0, 3) << true << QStringList{u"best dog"_s, u"best  dog"_s, u"cat"_s}
+        << 2;
+    QTest::newRow("article names alike in two folders")
+        << QStringList{u"/x/a.txt"_s, u"/y/a.txt"_s, u"/y/a b.txt"_s, u"/y/a_b.txt"_s} << true
+        << QStringList() << 2;
+    QTest::newRow("one PDF of all") << thirtyOne << false << twelve << 0;
+}
+
+void ProductionRunTest::nameRepeats_countsArticlesSharingAPdfName()
+{
+    QFETCH(QStringList, articles);
+    QFETCH(bool, bulk);
+    QFETCH(QStringList, names);
+    QFETCH(int, pdfNames);
+    RunInput input;
+    input.articles = articles;
+    input.bulk = bulk;
+    input.useOriginalNames = names.isEmpty();
+    input.finalNames = names;
+    const NameRepeats repeats = nameRepeats(input);
+    QCOMPARE(repeats.pdfNames, pdfNames);
+    const int replaced = bulk ? int(articles.size()) - pdfNames : 0;
+    QCOMPARE(repeats.replaced(), replaced);
+    QCOMPARE(repeatNotice(repeats).isEmpty(), replaced == 0);
 }
 
 QTEST_GUILESS_MAIN(ProductionRunTest)

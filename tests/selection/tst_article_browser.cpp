@@ -304,6 +304,13 @@ void ArticleBrowserTest::removeSelected_removesThatItemOnly()
     doubleClick(win.selected->viewport(), first.center());
     QCOMPARE(win.browser->selectedArticles(), QStringList{tree.item("c.TXT")});
     QCOMPARE(platform->messages.size(), 1);
+
+    // The Delete key is the button.
+    win.selected->setCurrentRow(0);
+    QTest::keyClick(win.selected, Qt::Key_Delete);
+    QVERIFY(win.browser->selectedArticles().isEmpty());
+    QTest::keyClick(win.selected, Qt::Key_Delete);
+    QCOMPARE(platform->messages.size(), 2);
 }
 
 void ArticleBrowserTest::articleItem_collapsesDoubledSeparators_data()

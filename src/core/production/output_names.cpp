@@ -105,10 +105,15 @@ bool isTemplateFileName(const QString &fileName)
 
 bool sameFileName(const QString &a, const QString &b)
 {
+    return fileNameKey(a) == fileNameKey(b);
+}
+
+QString fileNameKey(const QString &fileName)
+{
 #if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return fileName.toCaseFolded();
 #else
-    return a == b;
+    return fileName;
 #endif
 }
 

@@ -43,5 +43,7 @@ bool isTemplateFileName(const QString &fileName);
 // Whether two file names name the same file in one folder here: exact on Linux, ignoring
 // case where the file system does (Windows, macOS).
 bool sameFileName(const QString &a, const QString &b);
+// Equal for two names exactly when sameFileName holds, to count or look up files by name.
+QString fileNameKey(const QString &fileName);
 
 } // namespace outputnames

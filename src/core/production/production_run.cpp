@@ -17,6 +17,7 @@
 #include <QFutureWatcher>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -251,25 +252,23 @@ void ProductionRun::buildItems()
         return;
     }
     const QStringList &names = m_input.finalNames;
-    qsizetype nameIndex = 0;
-    for (const QString &article : m_input.articles) {
-        // Native separators, so the clean name never keeps a folder part on Windows.
+    const QStringList pdfNames = bulkPdfNames(m_input);
+    for (qsizetype i = 0; i < m_input.articles.size(); ++i) {
+        const QString &article = m_input.articles.at(i);
         const QString nativeArticle = QDir::toNativeSeparators(article);
         const QString pageName =
             outputnames::bulkPageFileName(outputnames::articleBaseName(nativeArticle));
         Item item;
         item.articles = {article};
+        item.pdfName = pdfNames.at(i);
         item.properties.subject = m_input.adTitle;
         item.properties.author = m_input.author;
         if (m_input.useOriginalNames) {
-            item.pdfName = outputnames::bulkPdfName(nativeArticle);
             item.properties.title = articleTitle(nativeArticle);
         } else {
-            const QString &name = names.at(nameIndex);
-            item.pdfName = outputnames::keywordPdfName(name);
+            const QString &name = names.at(i % names.size());
             item.properties.title = name; // as the user sees it, spaces and all
             item.properties.keywords = keywordOfName(name, m_input.namePatterns);
-            nameIndex = nameIndex + 1 < names.size() ? nameIndex + 1 : 0;
         }
         item.pdfPath = paths::join(m_outputFolder, item.pdfName);
         item.pagePath = paths::join(m_binFolder, pageName);
@@ -428,11 +427,11 @@ void ProductionRun::onConversionFinished(int id, ConversionOutcome outcome, cons
         if (outcome != ConversionOutcome::Stopped)
             result.reason += conversion::tooLargeAdvice(m_input.converter, item.pageBytes);
     }
-    record(item, result);
+    record(item, result, outcome == ConversionOutcome::Stopped);
     advance();
 }
 
-void ProductionRun::record(const Item &item, const PdfResult &result)
+void ProductionRun::record(const Item &item, const PdfResult &result, bool stopped)
 {
     ++m_report.attempted;
     if (result.made) {
@@ -441,7 +440,7 @@ void ProductionRun::record(const Item &item, const PdfResult &result)
         m_report.undrawn << item.undrawn;
         ++m_madeTimes[item.pdfPath];
     } else {
-        m_report.failures << RunFailure{result.pdfName, result.reason};
+        m_report.failures << RunFailure{result.pdfName, result.reason, stopped};
     }
     emit pdfFinished(m_report.attempted, m_count, result);
 }
@@ -471,6 +470,60 @@ void ProductionRun::finishIfDone()
     emit finished(report);
 }
 
+QStringList bulkPdfNames(const RunInput &input)
+{
+    QStringList pdfNames;
+    pdfNames.reserve(input.articles.size());
+    const QStringList &names = input.finalNames;
+    for (qsizetype i = 0; i < input.articles.size(); ++i) {
+        if (input.useOriginalNames)
+            // Native separators, so the clean name never keeps a folder part on Windows.
+            pdfNames << outputnames::bulkPdfName(QDir::toNativeSeparators(input.articles.at(i)));
+        else if (!names.isEmpty())
+            pdfNames << outputnames::keywordPdfName(names.at(i % names.size()));
+    }
+    return pdfNames;
+}
+
+NameRepeats nameRepeats(const RunInput &input)
+{
+    NameRepeats repeats;
+    if (!input.bulk)
+        return repeats;
+    const QStringList pdfNames = bulkPdfNames(input);
+    QSet<QString> different;
+    for (const QString &name : pdfNames)
+        different.insert(outputnames::fileNameKey(name));
+    repeats.articles = int(pdfNames.size());
+    repeats.pdfNames = int(different.size());
+    return repeats;
+}
+
+QString repeatNotice(const NameRepeats &repeats)
+{
+    if (repeats.replaced() <= 0)
+        return {};
+    const auto pdfs = [](int n) {
+        return n == 1 ? QStringLiteral("1 PDF") : QStringLiteral("%1 PDFs").arg(n);
+    };
+    return QStringLiteral("%1 articles, but only %2 different PDF %3: %4 will replace %5 of the "
+                          "same name made earlier in this run, and %6 will be kept.")
+        .arg(repeats.articles)
+        .arg(repeats.pdfNames)
+        .arg(repeats.pdfNames == 1 ? QStringLiteral("name") : QStringLiteral("names"),
+             pdfs(repeats.replaced()),
+             repeats.replaced() == 1 ? QStringLiteral("one") : QStringLiteral("ones"),
+             pdfs(repeats.pdfNames));
+}
+
+int RunReport::pdfsKept() const
+{
+    QSet<QString> different;
+    for (const QString &pdf : pdfsMade)
+        different.insert(outputnames::fileNameKey(pdf));
+    return int(different.size());
+}
+
 QStringList replacementLines(const RunReport &report)
 {
     QStringList lines;
@@ -484,18 +537,33 @@ QStringList replacementLines(const RunReport &report)
 QString closingMessage(const RunReport &report)
 {
     QStringList lines;
-    if (!report.failures.isEmpty() && report.undrawn.isEmpty())
+    if (report.cancelled)
+        lines << (report.made == 0   ? QStringLiteral("The run was stopped before any PDF was made.")
+                  : report.made == 1 ? QStringLiteral("The run was stopped: 1 PDF was made before "
+                                                      "the stop.")
+                                     : QStringLiteral("The run was stopped: %1 PDFs were made "
+                                                      "before the stop.")
+                                           .arg(report.made));
+    // What the stop ended did not fail.
+    QList<RunFailure> failures;
+    for (const RunFailure &failure : report.failures)
+        if (!failure.stopped)
+            failures << failure;
+    const qsizetype attempted = report.made + failures.size();
+    if (!lines.isEmpty() && (!failures.isEmpty() || !report.undrawn.isEmpty()))
+        lines << QString();
+    if (!failures.isEmpty() && report.undrawn.isEmpty())
         lines << QStringLiteral("%1 of %2 PDFs could not be made:")
-                     .arg(report.failures.size())
-                     .arg(report.attempted);
-    else if (!report.failures.isEmpty())
+                     .arg(failures.size())
+                     .arg(attempted);
+    else if (!failures.isEmpty())
         lines << QStringLiteral("%1 of %2 PDFs could not be made, and some that were made hold "
                                 "characters no font here can draw:")
-                     .arg(report.failures.size())
-                     .arg(report.attempted);
+                     .arg(failures.size())
+                     .arg(attempted);
     else if (!report.undrawn.isEmpty())
         lines << QStringLiteral("Made, but some PDFs hold characters no font here can draw:");
-    for (const RunFailure &failure : report.failures)
+    for (const RunFailure &failure : std::as_const(failures))
         lines << failure.pdfName + QStringLiteral(": ") + failure.reason;
     lines << report.undrawn;
     if (!report.replaced.isEmpty()) {

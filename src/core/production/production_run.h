@@ -47,6 +47,7 @@ struct RunFailure
 {
     QString pdfName;
     QString reason;
+    bool stopped = false; // its conversion was ended by cancel()
 };
 
 // A PDF name made more than once in one bulk run: each later PDF replaced the one before.
@@ -68,6 +69,10 @@ struct RunReport
     QStringList undrawn;
     QStringList pdfsMade; // full paths, in the order they were finished
     QString usedName;     // single run: the output name actually used (spaces made "-")
+
+    // Different PDFs among those made: what the run leaves on disk, once a later article of a
+    // name has replaced the earlier ones.
+    int pdfsKept() const;
 };
 Q_DECLARE_METATYPE(RunReport)
 
@@ -141,7 +146,7 @@ private:
     void startPreparing(Item item);
     void onPrepared();
     void onConversionFinished(int id, ConversionOutcome outcome, const QString &detail);
-    void record(const Item &item, const PdfResult &result);
+    void record(const Item &item, const PdfResult &result, bool stopped = false);
     void finishIfDone();
 
     bool m_running = false;
@@ -167,8 +172,24 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-// The question at the end of a run, preceded by the failures, the characters no font draws
-// and the replaced PDFs when there were any.
+// The PDF names a bulk run gives its articles, in their order: after the article files, or
+// after the final names in turn, from the first again when they run out.
+QStringList bulkPdfNames(const RunInput &input);
+
+// How a bulk run's names fall on its articles, known before it starts.
+struct NameRepeats
+{
+    int articles = 0;
+    int pdfNames = 0; // different PDF names among them
+    // PDFs that will replace one made earlier in the same run under the same name.
+    int replaced() const { return articles - pdfNames; }
+};
+NameRepeats nameRepeats(const RunInput &input);
+// Says what the repeats will do, with the numbers; empty when no PDF will be replaced.
+QString repeatNotice(const NameRepeats &repeats);
+
+// The question at the end of a run, preceded by how far a stopped run came, the failures, the
+// characters no font draws and the replaced PDFs when there were any.
 QString closingMessage(const RunReport &report);
 // One line per PDF name made more than once, e.g. "book.pdf: made from 5 articles; the last
 // one is kept".

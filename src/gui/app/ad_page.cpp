@@ -102,6 +102,22 @@ void AdPage::focusTitle()
     txtAdTitle->setFocus();
 }
 
+void AdPage::focusFirstEmpty()
+{
+    for (QLineEdit *field : {txtAdTitle, txtCTAText, txtCTAURL})
+        if (field->text().isEmpty()) {
+            field->setFocus();
+            return;
+        }
+    focusTitle();
+}
+
+void AdPage::focusAddress()
+{
+    txtCTAURL->setFocus();
+    txtCTAURL->selectAll();
+}
+
 void AdPage::preview(PreviewInput input)
 {
     input.adTitle = adTitle();

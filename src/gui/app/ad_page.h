@@ -20,6 +20,9 @@ public:
     QString ctaText() const;
     QString ctaUrl() const;
     void focusTitle();
+    // The first empty field of the ad, the title when none is.
+    void focusFirstEmpty();
+    void focusAddress();
     // Previews input with the ad as typed now.
     void preview(PreviewInput input);
     // Follows the page's size; the preview takes the room right of the fields.

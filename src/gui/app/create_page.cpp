@@ -8,12 +8,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 using widgets::makeLabel;
 
 namespace {
 
-// Designed top of the Create and Open Output Folder buttons.
-constexpr float kCreateButtonsTop = 5950;
+// Under the naming frames: the converter line, then the Create and Open Output Folder buttons.
+constexpr float kConverterTop = 5900;
+constexpr float kConverterHeight = 540;
+constexpr float kCreateButtonsTop = 6520;
+constexpr float kButtonsLeft = 6000;
+// The name box takes the frame's width but for its margins and the ".pdf" after it.
+constexpr float kNameLeft = 400;
+constexpr float kNameRightMargin = 3045;
+constexpr float kNamingMinimumWidth = 12000;
 
 } // namespace
 
@@ -34,12 +43,10 @@ CreatePage::CreatePage(Platform *platform, QWidget *window)
 
     txtPDFFilename = widgets::makeLineEdit(QStringLiteral("txtPDFFilename"),
                                            QStringLiteral("Filename"), frFilename[0]);
-    twips::place(txtPDFFilename, 400, 780, 12000, 375);
-    auto *hint = makeLabel(QStringLiteral("Name of the one PDF made from all selected articles:"),
-                           frFilename[0], {}, txtPDFFilename);
-    twips::place(hint, 400, 420, 12000, 330);
-    hint->setStyleSheet(QStringLiteral("color: #444;"));
-    twips::place(makeLabel(QStringLiteral(".pdf"), frFilename[0]), 12550, 810, 1200, 330);
+    lblPDFFilename = makeLabel(QStringLiteral("Name of the one PDF made from all selected articles:"),
+                               frFilename[0], {}, txtPDFFilename);
+    lblPDFFilename->setStyleSheet(QStringLiteral("color: #444;"));
+    lblPdfExtension = makeLabel(QStringLiteral(".pdf"), frFilename[0]);
 
     cmdCreate = widgets::makeButton(QStringLiteral("cmdCreate"), QStringLiteral("Create"), this);
     cmdCreate->setDefault(true);
@@ -49,7 +56,6 @@ CreatePage::CreatePage(Platform *platform, QWidget *window)
     lblConverter->setWordWrap(true);
     lblConverter->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     lblConverter->setStyleSheet(QStringLiteral("color: #555;"));
-    placeButtons(0);
     connect(cmdCreate, &QPushButton::clicked, this, &CreatePage::createRequested);
     connect(cmdOutput, &QPushButton::clicked, this, &CreatePage::outputFolderRequested);
 
@@ -64,6 +70,12 @@ QString CreatePage::singleName() const
 void CreatePage::setSingleName(const QString &name)
 {
     txtPDFFilename->setText(name);
+}
+
+void CreatePage::focusSingleName()
+{
+    txtPDFFilename->setFocus();
+    txtPDFFilename->selectAll();
 }
 
 void CreatePage::showNaming(bool bulk)
@@ -94,18 +106,29 @@ void CreatePage::showConverter(const QString &appFolder)
 
 void CreatePage::placeButtons(float extraHeight)
 {
-    twips::place(cmdCreate, 6000, kCreateButtonsTop + extraHeight, 2400, 480);
-    twips::place(cmdOutput, 8600, kCreateButtonsTop + extraHeight, 3000, 480);
-    // Just above the buttons and as wide as both, so it fits the window at its smallest.
-    twips::place(lblConverter, 6000, kCreateButtonsTop + extraHeight - 600, 5600, 540);
+    twips::place(cmdCreate, kButtonsLeft, kCreateButtonsTop + extraHeight, 2400, 480);
+    twips::place(cmdOutput, kButtonsLeft + 2600, kCreateButtonsTop + extraHeight, 3000, 480);
+    // Between the naming frame and the buttons, to the page's right edge: a converter's path
+    // is long.
+    twips::place(lblConverter, kButtonsLeft, kConverterTop + extraHeight,
+                 std::max(0.0f, twips::fromPixels(width()) - kButtonsLeft - 300), kConverterHeight);
 }
 
 void CreatePage::place(const std::array<TwipRect, 2> &frames, float extraHeight)
 {
     twips::place(frFilename[0], frames[0]);
+    const float nameWidth = std::max(0.0f, frames[0].width - kNameLeft - kNameRightMargin);
+    twips::place(lblPDFFilename, kNameLeft, 420, nameWidth, 330);
+    twips::place(txtPDFFilename, kNameLeft, 780, nameWidth, 375);
+    twips::place(lblPdfExtension, kNameLeft + nameWidth + 150, 810, 1200, 330);
     TwipRect filenames = frames[1];
     filenames.height += extraHeight;
     twips::place(frFilename[1], filenames);
-    m_keywordNames->growLists(extraHeight);
+    m_keywordNames->fitFrame();
     placeButtons(extraHeight);
+}
+
+float CreatePage::namingMinimumWidth()
+{
+    return kNamingMinimumWidth;
 }

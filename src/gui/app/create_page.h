@@ -24,6 +24,7 @@ public:
     // The single run's name as typed; the box shows the name a run used.
     QString singleName() const;
     void setSingleName(const QString &name);
+    void focusSingleName();
     // Shows the naming frame of one PDF of all articles or of one PDF per article.
     void showNaming(bool bulk);
     // While a run works neither button starts anything.
@@ -33,6 +34,8 @@ public:
     // The naming frames as the window's size places them; the keyword lists and the buttons
     // under them take up extraHeight twips more.
     void place(const std::array<TwipRect, 2> &frames, float extraHeight);
+    // The narrowest naming frame, in twips, that keeps its controls readable.
+    static float namingMinimumWidth();
 
 signals:
     void createRequested();
@@ -42,7 +45,9 @@ private:
     void placeButtons(float extraHeight);
 
     std::array<QGroupBox *, 2> frFilename{};
+    QLabel *lblPDFFilename = nullptr;
     QLineEdit *txtPDFFilename = nullptr;
+    QLabel *lblPdfExtension = nullptr;
     QPushButton *cmdCreate = nullptr;
     QPushButton *cmdOutput = nullptr;
     QLabel *lblConverter = nullptr;

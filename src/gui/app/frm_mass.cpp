@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStyle>
 
 #include <cmath>
@@ -55,20 +56,22 @@ frmMass::frmMass(const QString &appFolder, Platform *platform, QWidget *parent)
         m_appFolder.chop(1);
 
     setObjectName(QStringLiteral("frmMass"));
-    // A little taller than designed so the pages keep their full height without a title bar
-    // being counted in (the layout takes the outer height).
-    resize(twips::toPixels(kClientWidth), twips::toPixels(kClientHeight + 600));
     buildHeader();
     buildPageButtons();
     buildPages();
     wirePages();
 
-    // The headline over the selected list is as wide as the list and must be readable.
-    const int headline = articleBrowser()->headlineWidth();
-    setMinimumSize(int(std::ceil(MainLayout::minimumWidth(twips::fromPixels(headline + 8),
-                                                          AdPage::minimumWidth()) /
+    setMinimumSize(int(std::ceil(MainLayout::minimumWidth(articleBrowser()->selectionMinimumWidth(),
+                                                          AdPage::minimumWidth(),
+                                                          CreatePage::namingMinimumWidth()) /
                                  twips::kPerPixel)),
                    int(std::ceil(MainLayout::minimumHeight() / twips::kPerPixel)));
+    // As designed, a little taller so the pages keep their full height without a title bar
+    // being counted in (the layout takes the outer height); never larger than the screen.
+    const QSize available = screen()->availableSize();
+    resize(std::max(minimumWidth(), std::min(twips::toPixels(kClientWidth), available.width())),
+           std::max(minimumHeight(),
+                    std::min(twips::toPixels(kClientHeight + 600), available.height())));
 
     Form_Load();
 }
@@ -207,15 +210,71 @@ void frmMass::showMessage(const QString &text, const QString &title)
     m_platform->messageBox(this, text, title, Platform::Buttons::Ok, Platform::Icon::Information);
 }
 
+void frmMass::showRefusal(const CreateCheck &check)
+{
+    // The page that holds the field, and the focus in it: the user need not look for either.
+    switch (check.problem) {
+    case CreateProblem::None:
+        return;
+    case CreateProblem::NoArticles:
+        ShowPage(0);
+        break;
+    case CreateProblem::AdIncomplete:
+    case CreateProblem::BadAddress:
+        ShowPage(1);
+        break;
+    case CreateProblem::NoKeywordNames:
+    case CreateProblem::NoSingleName:
+    case CreateProblem::UnusableSingleName:
+        ShowPage(2);
+        break;
+    }
+    showMessage(check.message, check.title());
+    switch (check.problem) {
+    case CreateProblem::None:
+        break;
+    case CreateProblem::NoArticles:
+        articleBrowser()->focusFiles();
+        break;
+    case CreateProblem::AdIncomplete:
+        m_adPage->focusFirstEmpty();
+        break;
+    case CreateProblem::BadAddress:
+        m_adPage->focusAddress();
+        break;
+    case CreateProblem::NoKeywordNames:
+        keywordNames()->focusKeywords();
+        break;
+    case CreateProblem::NoSingleName:
+    case CreateProblem::UnusableSingleName:
+        m_createPage->focusSingleName();
+        break;
+    }
+}
+
+bool frmMass::confirmRepeatedNames(const RunInput &input)
+{
+    const QString notice = repeatNotice(nameRepeats(input));
+    if (notice.isEmpty())
+        return true;
+    return m_platform->messageBox(this,
+                                  notice + QStringLiteral("\n\nDo you want to create them anyway?"),
+                                  QStringLiteral("Please Confirm"), Platform::Buttons::YesNo,
+                                  Platform::Icon::Question) != Platform::Answer::No;
+}
+
 void frmMass::cmdCreate_Click()
 {
     if (isRunning())
         return;
-    const CreateCheck check = checkCreate(createInputFor(runInput()));
+    const RunInput input = runInput();
+    const CreateCheck check = checkCreate(createInputFor(input));
     if (check.problem != CreateProblem::None) {
-        showMessage(check.message, check.title());
+        showRefusal(check);
         return;
     }
+    if (!confirmRepeatedNames(input))
+        return;
 
     if (!m_contentPage->isBulk())
         CreateSinglePDF();

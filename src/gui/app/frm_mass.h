@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class RunPanel;
 class tFrame;
+struct CreateCheck;
 
 // The main window: the header strip, the page buttons and the three pages, with the run
 // panel in the strip. It switches the pages, starts up, follows its size and wires the pages
@@ -69,6 +70,9 @@ private:
     void onRunEnded(int articles);
     void openOutputFolder();
     void showMessage(const QString &text, const QString &title);
+    void showRefusal(const CreateCheck &check);
+    // False when the user would rather not have later PDFs replace earlier ones of the run.
+    bool confirmRepeatedNames(const RunInput &input);
     void Form_Load();
     void applyLayout();
     void requestPreview();

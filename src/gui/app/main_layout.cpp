@@ -4,8 +4,12 @@
 
 namespace {
 
-// Designed space the page area needs: the selected-article frame of page 0 reaches lowest.
-constexpr float kPageContentHeight = 6690;
+// Space the page area needs: the Create page's buttons, under the naming frame and the
+// converter line, reach lowest.
+constexpr float kPageContentHeight = 7150;
+// Between a naming frame and the right edge of the window: the page's own margin, and the
+// page's left edge, since the frames are centred on half the window's width.
+constexpr float kFilenamesMargin = 1900;
 
 } // namespace
 
@@ -38,20 +42,23 @@ void MainLayout::resizeTo(float W, float H)
     setSize(frSinglePDFCreation.width, frPage[0].width - frSinglePDFCreation.left - 500);
     setSize(lstSelectedArticles.width, frSinglePDFCreation.width - lstSelectedArticles.left - 500);
     lblPleaseWait.left = W - lblPleaseWait.width - 800;
+    // Beyond the designed steps: a window too narrow for the naming frames makes them narrower,
+    // so that they stay inside their page.
+    const MainLayout d = designed();
+    for (int i = 0; i < 2; ++i)
+        frFilename[i].width = std::max(0.0f, std::min(d.frFilename[i].width, W - kFilenamesMargin));
     frFilename[0].left = W / 2 - frFilename[0].width / 2;
     frFilename[1].left = W / 2 - frFilename[1].width / 2;
 }
 
-float MainLayout::minimumWidth(float selectedListWidth, float adPageWidth)
+float MainLayout::minimumWidth(float selectedFrameWidth, float adPageWidth, float filenamesWidth)
 {
     const MainLayout d = designed();
-    // Steps 1 and 11: page width W - 800, the frame centred on W / 2 inside it.
-    const float filenames = d.frFilename[1].width + 1600;
+    // Steps 1 and 7: the selected frame is W - 800 - its left - 500 wide.
+    const float selected = selectedFrameWidth + 800 + d.frSinglePDFCreation.left + 500;
     const float adPage = adPageWidth + 800;
-    // Steps 1, 7 and 8: the selected list is W - 800 - its frame's left - 500 - its left - 500.
-    const float selected = selectedListWidth + 800 + d.frSinglePDFCreation.left + 500 +
-                           d.lstSelectedArticles.left + 500;
-    return std::max({filenames, adPage, selected});
+    const float filenames = filenamesWidth + kFilenamesMargin;
+    return std::max({selected, adPage, filenames});
 }
 
 float MainLayout::minimumHeight()

@@ -18,10 +18,10 @@ struct MainLayout
     // old value while the others still follow.
     void resizeTo(float W, float H);
 
-    // The smallest window, in twips, that keeps every control of every page inside its page:
-    // the naming frames centred in page 2, the Create buttons under them, page 1 at least
-    // adPageWidth wide and a selected list at least selectedListWidth wide.
-    static float minimumWidth(float selectedListWidth, float adPageWidth);
+    // The smallest window, in twips, that keeps every control of every page inside its page
+    // and readable: the selected-article frame at least selectedFrameWidth wide, page 1 at
+    // least adPageWidth and the naming frames at least filenamesWidth.
+    static float minimumWidth(float selectedFrameWidth, float adPageWidth, float filenamesWidth);
     static float minimumHeight();
     // How much taller than its contents the page area is; the lists take it up.
     float extraHeight() const;

@@ -8,13 +8,16 @@ class Platform;
 class ProductionRun;
 class QLabel;
 class QProgressBar;
+class QPushButton;
+class QShortcut;
 class QTimer;
 class QWidget;
 struct RunInput;
 struct RunReport;
 
-// The run as the window shows it: the blinking busy caption and the progress bar in the header
-// strip while PDFs are made, and the closing question when the run is over.
+// The run as the window shows it: the blinking busy caption, the progress bar and the Stop
+// button (or Esc) in the header strip while PDFs are made, and the closing question when the
+// run is over.
 class RunPanel : public QObject
 {
     Q_OBJECT
@@ -27,9 +30,12 @@ public:
     bool isRunning() const;
     // The single run's name as the last start() used it.
     QString usedName() const;
-    // Stops the run: running converters end and no half-made page is left behind.
+    // Ends the run for a window that closes: running converters end, no half-made page is
+    // left behind, and nothing more is asked.
     void cancel();
-    // The busy caption where the window's size puts it, the bar under it.
+    // The user's stop: as cancel(), then the closing question says how far the run came.
+    void cmdStop_Click();
+    // The busy caption where the window's size puts it, the bar under it, Stop left of both.
     void place(const TwipRect &caption);
 
     void tmrPleaseWait_Timer();
@@ -50,8 +56,11 @@ private:
     QWidget *m_window;
     QLabel *lblPleaseWait = nullptr;
     QProgressBar *pbProgress = nullptr;
+    QPushButton *cmdStop = nullptr;
+    QShortcut *m_escape = nullptr;
     QTimer *tmrPleaseWait = nullptr;
     ProductionRun *m_run = nullptr;
     int m_runArticles = 0;
     bool m_runIsBulk = false;
+    bool m_closing = false;
 };

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -23,17 +25,21 @@ const QString kCrLf = QStringLiteral("\r\n");
 // Designed places inside the frame, in twips: keywords, patterns, the two buttons, then the
 // final list, left to right.
 constexpr float kListTop = 1140;
-constexpr float kListHeight = 3330;
 constexpr float kCaptionTop = 840;
 constexpr float kCaptionHeight = 285;
+constexpr float kMargin = 240;
+constexpr float kGap = 165;
+constexpr float kButtonWidth = 2400;
+constexpr std::array<float, 3> kListWidths = {3795, 3795, 4080};
+constexpr float kNoteGap = 60;
+constexpr float kNoteMinimumHeight = 540;
+constexpr float kBottomMargin = 210;
 
-QLabel *captionFor(const QString &text, const QString &name, QWidget *buddy, float left,
-                   float width, QWidget *parent)
+QLabel *captionFor(const QString &text, const QString &name, QWidget *buddy, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setBuddy(buddy);
-    twips::place(label, left, kCaptionTop, width, kCaptionHeight);
     return label;
 }
 
@@ -43,9 +49,6 @@ KeywordNames::KeywordNames(Platform *platform, QGroupBox *frame)
     : QWidget(frame), m_platform(platform)
 {
     setObjectName(QStringLiteral("KeywordNames"));
-    // The designed places are the frame's own coordinates: the panel lies over all of it.
-    setGeometry(frame->rect());
-    frame->installEventFilter(this);
 
     static const std::array<QString, 2> choices = {QStringLiteral("Use Original Filenames"),
                                                    QStringLiteral("Use a Combination of Keywords")};
@@ -64,24 +67,21 @@ KeywordNames::KeywordNames(Platform *platform, QGroupBox *frame)
     txtPDFKeywords->setObjectName(QStringLiteral("txtPDFKeywords"));
     txtPDFKeywords->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtPDFKeywords->setTabChangesFocus(true);
-    twips::place(txtPDFKeywords, 240, kListTop, 3795, kListHeight);
-    captionFor(QStringLiteral("Your Keywords:"), QStringLiteral("lblPDFKeywords"), txtPDFKeywords,
-               240, 3795, this);
+    m_listCaptions[0] = captionFor(QStringLiteral("Your Keywords:"),
+                                   QStringLiteral("lblPDFKeywords"), txtPDFKeywords, this);
 
     lstKeywordCombinations = new QListWidget(this);
     lstKeywordCombinations->setObjectName(QStringLiteral("lstKeywordCombinations"));
-    twips::place(lstKeywordCombinations, 4200, kListTop, 3795, kListHeight);
-    captionFor(QStringLiteral("Combinations:"), QStringLiteral("lblKeywordCombinations"),
-               lstKeywordCombinations, 4200, 3795, this);
+    m_listCaptions[1] = captionFor(QStringLiteral("Combinations:"),
+                                   QStringLiteral("lblKeywordCombinations"),
+                                   lstKeywordCombinations, this);
 
     cmdCreateList = new QPushButton(QStringLiteral("Combine Keywords"), this);
     cmdCreateList->setObjectName(QStringLiteral("cmdCreateList"));
-    twips::place(cmdCreateList, 8160, kListTop, 2400, 450);
     connect(cmdCreateList, &QPushButton::clicked, this, [this] { cmdCreateList_Click(); });
 
     cmdClearList = new QPushButton(QStringLiteral("Clear List"), this);
     cmdClearList->setObjectName(QStringLiteral("cmdClearList"));
-    twips::place(cmdClearList, 8160, kListTop + 570, 2400, 450);
     connect(cmdClearList, &QPushButton::clicked, this, [this] { cmdClearList_Click(); });
 
     txtFinalList = new QPlainTextEdit(this);
@@ -89,9 +89,8 @@ KeywordNames::KeywordNames(Platform *platform, QGroupBox *frame)
     txtFinalList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtFinalList->setTabChangesFocus(true);
     txtFinalList->installEventFilter(this);
-    twips::place(txtFinalList, 10725, kListTop, 4080, kListHeight);
-    captionFor(QStringLiteral("Final List:"), QStringLiteral("lblFinalList"), txtFinalList, 10725,
-               4080, this);
+    m_listCaptions[2] = captionFor(QStringLiteral("Final List:"), QStringLiteral("lblFinalList"),
+                                   txtFinalList, this);
 
     lblFinalListNote = new QLabel(
         QStringLiteral("If you modify this list, please press \"Enter\" to apply the changes."),
@@ -99,14 +98,13 @@ KeywordNames::KeywordNames(Platform *platform, QGroupBox *frame)
     lblFinalListNote->setObjectName(QStringLiteral("lblFinalListNote"));
     lblFinalListNote->setWordWrap(true);
     lblFinalListNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    twips::place(lblFinalListNote, 10725, kListTop + kListHeight + 60, 4080, 540);
 
     lblKeywordsInfo = new QLabel(this);
     lblKeywordsInfo->setObjectName(QStringLiteral("lblKeywordsInfo"));
     QFont bold = lblKeywordsInfo->font();
     bold.setBold(true);
     lblKeywordsInfo->setFont(bold);
-    twips::place(lblKeywordsInfo, 240, kListTop + kListHeight + 60, 7755, 330);
+    fitFrame();
 
     QWidget::setTabOrder(optFilename[0], optFilename[1]);
     QWidget::setTabOrder(optFilename[1], txtPDFKeywords);
@@ -116,14 +114,46 @@ KeywordNames::KeywordNames(Platform *platform, QGroupBox *frame)
     QWidget::setTabOrder(cmdClearList, txtFinalList);
 }
 
-void KeywordNames::growLists(float extraHeight)
+void KeywordNames::fitFrame()
 {
-    const float height = kListHeight + extraHeight;
-    twips::place(txtPDFKeywords, 240, kListTop, 3795, height);
-    twips::place(lstKeywordCombinations, 4200, kListTop, 3795, height);
-    twips::place(txtFinalList, 10725, kListTop, 4080, height);
-    twips::place(lblFinalListNote, 10725, kListTop + height + 60, 4080, 540);
-    twips::place(lblKeywordsInfo, 240, kListTop + height + 60, 7755, 330);
+    // The designed places are the frame's own coordinates: the panel lies over all of it.
+    setGeometry(parentWidget()->rect());
+    layOut();
+}
+
+void KeywordNames::layOut()
+{
+    const float width = twips::fromPixels(this->width());
+    const float height = twips::fromPixels(this->height());
+    // The lists share what the margins, gaps and the button column leave, as designed.
+    const float fixed = 2 * kMargin + 3 * kGap + kButtonWidth;
+    const float designedLists = kListWidths[0] + kListWidths[1] + kListWidths[2];
+    const float scale = std::max(0.0f, width - fixed) / designedLists;
+    std::array<float, 3> lefts{}, widths{};
+    float left = kMargin;
+    for (int i = 0; i < 3; ++i) {
+        widths[i] = kListWidths[i] * scale;
+        lefts[i] = left;
+        left += widths[i] + kGap + (i == 1 ? kButtonWidth + kGap : 0);
+    }
+    const float buttonsLeft = lefts[1] + widths[1] + kGap;
+    // The note under the final list wraps to as many lines as its width needs.
+    const float note = std::max(
+        kNoteMinimumHeight,
+        twips::fromPixels(lblFinalListNote->heightForWidth(twips::toPixels(widths[2]))));
+    const float listHeight =
+        std::max(0.0f, height - kListTop - kNoteGap - note - kBottomMargin);
+    const float below = kListTop + listHeight + kNoteGap;
+
+    const std::array<QWidget *, 3> lists = {txtPDFKeywords, lstKeywordCombinations, txtFinalList};
+    for (int i = 0; i < 3; ++i) {
+        twips::place(lists[i], lefts[i], kListTop, widths[i], listHeight);
+        twips::place(m_listCaptions[i], lefts[i], kCaptionTop, widths[i], kCaptionHeight);
+    }
+    twips::place(cmdCreateList, buttonsLeft, kListTop, kButtonWidth, 450);
+    twips::place(cmdClearList, buttonsLeft, kListTop + 570, kButtonWidth, 450);
+    twips::place(lblFinalListNote, lefts[2], below, widths[2], note);
+    twips::place(lblKeywordsInfo, kMargin, below, buttonsLeft - kGap - kMargin, 330);
 }
 
 void KeywordNames::addPatterns(const QStringList &patterns)
@@ -142,6 +172,11 @@ QStringList KeywordNames::patterns() const
 bool KeywordNames::useKeywordNames() const
 {
     return optFilename[1]->isChecked();
+}
+
+void KeywordNames::focusKeywords()
+{
+    txtPDFKeywords->setFocus();
 }
 
 void KeywordNames::cmdCreateList_Click()
@@ -197,8 +232,6 @@ void KeywordNames::cmdClearList_Click()
 
 bool KeywordNames::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
     // Enter still breaks the line as usual; the names are taken once the key comes up.
     if (watched == txtFinalList && event->type() == QEvent::KeyRelease) {
         auto *key = static_cast<QKeyEvent *>(event);

@@ -15,7 +15,8 @@ class QPushButton;
 class QRadioButton;
 
 // Output names for a bulk run, built from name patterns and the user's keywords: a panel that
-// owns its controls and fills the "Filenames " frame it is put in, following its size.
+// owns its controls and fills the "Filenames " frame it is put in, following its size: the
+// three lists share its width and take the height the notes under them leave.
 class KeywordNames : public QWidget
 {
     Q_OBJECT
@@ -27,8 +28,6 @@ public:
     // Appends name patterns to the Combinations list (start-up only).
     void addPatterns(const QStringList &patterns);
     QStringList patterns() const;
-    // Makes the three lists taller by extraHeight twips; the notes under them move down.
-    void growLists(float extraHeight);
 
     // The keywords of the last Combine Keywords.
     QStringList keywords() const { return lstKeywords; }
@@ -36,6 +35,10 @@ public:
     QStringList finalList() const { return lstFinalList; }
     // True when "Use a Combination of Keywords" is chosen.
     bool useKeywordNames() const;
+    // Puts the focus where keywords are typed.
+    void focusKeywords();
+    // Follows the frame's size, also while hidden, when no resize event would come.
+    void fitFrame();
 
     void cmdCreateList_Click();
     void txtFinalList_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
@@ -45,6 +48,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void layOut();
     void applyFinalText(const QString &text);
     void showInfo();
 
@@ -58,6 +62,7 @@ private:
     QPushButton *cmdCreateList = nullptr;
     QPushButton *cmdClearList = nullptr;
     QPlainTextEdit *txtFinalList = nullptr;
+    std::array<QLabel *, 3> m_listCaptions{};
     QLabel *lblKeywordsInfo = nullptr;
     QLabel *lblFinalListNote = nullptr;
     std::array<QRadioButton *, 2> optFilename{};

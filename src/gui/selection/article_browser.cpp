@@ -42,6 +42,9 @@ constexpr float kColumnWidth = 4425;
 constexpr float kButtonLeft = 240;
 constexpr float kButtonWidth = 3390;
 constexpr float kButtonHeight = 450;
+// Inside the selected-article frame: what lies right of the list, and the least the list keeps.
+constexpr float kFrameRightMargin = 500;
+constexpr float kSelectedListMinimumWidth = 3000;
 
 const QString kSingleHeadline =
     QStringLiteral("The Software Will Create 1 PDF From Each One of these Articles:");
@@ -152,9 +155,15 @@ void ArticleBrowser::buildSelection(QWidget *page)
 {
     frSinglePDFCreation = new QGroupBox(QStringLiteral("Single PDF Creation"), page);
     frSinglePDFCreation->setObjectName(QStringLiteral("frSinglePDFCreation"));
-    lstSelectedArticles = new SelectedArticleList(frSinglePDFCreation);
+    auto *selectedList = new SelectedArticleList(frSinglePDFCreation);
+    lstSelectedArticles = selectedList;
     lstSelectedArticles->setObjectName(QStringLiteral("lstSelectedArticles"));
     lstSelectedArticles->setAccessibleName(QStringLiteral("Selected articles"));
+    lstSelectedArticles->setToolTip(
+        QStringLiteral("The articles in the order of the run. Drag one to another place, or move "
+                       "the current one with Alt+Up and Alt+Down; Delete removes it."));
+    connect(selectedList, &SelectedArticleList::removeRequested, this,
+            [this] { cmdSingleMenu_Click(3); });
     lstSelectedArticles->viewport()->installEventFilter(this);
     lblPDFContentHeadline = makeLabel(kSingleHeadline, frSinglePDFCreation,
                                       QStringLiteral("lblPDFContentHeadline"), lstSelectedArticles);
@@ -192,18 +201,23 @@ void ArticleBrowser::setSelectionCaption(const QString &caption)
     frSinglePDFCreation->setTitle(caption);
 }
 
-int ArticleBrowser::headlineWidth() const
+float ArticleBrowser::selectionMinimumWidth() const
 {
     const QFontMetrics metrics(lblPDFContentHeadline->font());
-    return std::max(metrics.horizontalAdvance(kSingleHeadline),
-                    metrics.horizontalAdvance(kBulkHeadline));
+    const int headline = std::max(metrics.horizontalAdvance(kSingleHeadline),
+                                  metrics.horizontalAdvance(kBulkHeadline)) +
+                         2 * lblPDFContentHeadline->margin() + 8;
+    return std::max(twips::fromPixels(headline) + kButtonLeft + kFrameRightMargin,
+                    kButtonLeft + kButtonWidth + 240 + kSelectedListMinimumWidth +
+                        kFrameRightMargin);
 }
 
 void ArticleBrowser::placeSelection(const TwipRect &frame, const TwipRect &list)
 {
     twips::place(frSinglePDFCreation, frame);
     twips::place(lstSelectedArticles, list);
-    twips::place(lblPDFContentHeadline, {list.left, 690, list.width, 330});
+    twips::place(lblPDFContentHeadline,
+                 {kButtonLeft, 690, frame.width - kButtonLeft - kFrameRightMargin, 330});
 }
 
 void ArticleBrowser::showRunEnd(int count)
@@ -254,6 +268,11 @@ QStringList ArticleBrowser::selectedArticles() const
     for (int i = 0; i < lstSelectedArticles->count(); ++i)
         items.append(articleitems::realName(lstSelectedArticles->item(i)));
     return items;
+}
+
+void ArticleBrowser::focusFiles()
+{
+    File1->setFocus();
 }
 
 QString ArticleBrowser::articleItem(const QString &folder, const QString &fileName)

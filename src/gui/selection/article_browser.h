@@ -41,6 +41,8 @@ public:
     int fileCount() const;
     // The selected-article list, in order.
     QStringList selectedArticles() const;
+    // Puts the focus on the folder's articles, where they are chosen from.
+    void focusFiles();
     // Marks the last article of a run of count articles, as the run leaves the list.
     void showRunEnd(int count);
 
@@ -48,10 +50,11 @@ public:
     // per article.
     void showMode(bool bulk);
     void setSelectionCaption(const QString &caption);
-    // Pixels the wider of the two headlines needs to be read in full.
-    int headlineWidth() const;
+    // Twips the selected-article frame needs: the wider of the two headlines read in full over
+    // the buttons and the list, and room for the list beside the buttons.
+    float selectionMinimumWidth() const;
     // Places the selected-article frame and its list (page coordinates, frame coordinates);
-    // the headline stays over the list.
+    // the headline spans the frame over the buttons and the list.
     void placeSelection(const TwipRect &frame, const TwipRect &list);
 
     // folder + separator + file name, every doubled separator collapsed.

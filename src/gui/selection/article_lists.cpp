@@ -285,5 +285,10 @@ void SelectedArticleList::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        emit removeRequested();
+        event->accept();
+        return;
+    }
     QListWidget::keyPressEvent(event);
 }

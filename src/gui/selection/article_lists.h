@@ -40,7 +40,7 @@ private:
 
 // The articles chosen for a run, in run order. Articles dropped on it, from the file list or a
 // file manager, go in where they are dropped; its own articles can be dragged to another place,
-// and Alt+Up / Alt+Down move the current one.
+// Alt+Up / Alt+Down move the current one and Delete asks for it to be removed.
 class SelectedArticleList : public QListWidget
 {
     Q_OBJECT
@@ -53,6 +53,9 @@ public:
     void insertArticles(int row, const QStringList &paths);
     // The local .txt files among urls, as list items.
     static QStringList articlesFromUrls(const QList<QUrl> &urls);
+
+signals:
+    void removeRequested();
 
 protected:
     QStringList mimeTypes() const override;
