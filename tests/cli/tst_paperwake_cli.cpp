@@ -356,7 +356,7 @@ void PaperwakeCliTest::bulk_charactersNoFontDraws_madeButNamedAndExitOne()
                           "fonts-noto-core"_s),
              qPrintable(run.err));
     QVERIFY2(err.filter(u"russian"_s).filter(u"font"_s).isEmpty(), qPrintable(run.err));
-    QVERIFY2(err.last().startsWith(u"2 made, 0 failed, "_s), qPrintable(run.err));
+    QVERIFY2(err.last().startsWith(u"2 converted, 2 PDFs kept, 0 failed, "_s), qPrintable(run.err));
 }
 
 void PaperwakeCliTest::bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten()
