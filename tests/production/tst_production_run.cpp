@@ -341,7 +341,7 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
         {u"A.pdf"_s, "words-5"}, {u"B.pdf"_s, "words-2"}, {u"C.pdf"_s, "words-3"},
         {u"D.pdf"_s, "words-4"}};
     for (auto it = expected.begin(); it != expected.end(); ++it) {
-        const QByteArray pdf = pdfPlainBytes(app.file(u"bin/output/"_s + it.key()));
+        const QByteArray pdf = fakePdfPage(app.file(u"bin/output/"_s + it.key()));
         QVERIFY2(pdf.contains(it.value()) && pdf.count("words-") == 1, pdf.constData());
     }
 
@@ -657,7 +657,7 @@ void ProductionRunTest::bulk_longNames_longestArticleMadeTooLongPdfNameFailsByNa
                       article(app, u"b.txt"_s, "Bee words.")};
     Outcome run = runToEnd(input);
     QCOMPARE(run.report.made, 2);
-    QVERIFY(pdfPlainBytes(app.file(u"bin/output/"_s + longest + u".pdf"_s)).contains("Longest words."));
+    QVERIFY(fakePdfPage(app.file(u"bin/output/"_s + longest + u".pdf"_s)).contains("Longest words."));
 
     // Keyword names may be longer than any file name: that PDF fails, by name, alone.
     const QString tooLong = QString(300, u'k');
@@ -669,7 +669,7 @@ void ProductionRunTest::bulk_longNames_longestArticleMadeTooLongPdfNameFailsByNa
     QCOMPARE(run.report.failures[0].pdfName, tooLong + u".pdf"_s);
     QVERIFY2(run.report.failures[0].reason.contains(u"255"_s),
              qPrintable(run.report.failures[0].reason));
-    QVERIFY(pdfPlainBytes(app.file(u"bin/output/fine.pdf"_s)).contains("Bee words."));
+    QVERIFY(fakePdfPage(app.file(u"bin/output/fine.pdf"_s)).contains("Bee words."));
 }
 
 void ProductionRunTest::nameRepeats_countsArticlesSharingAPdfName_data()

@@ -18,7 +18,8 @@ namespace {
 const QString kStaged = QStringLiteral(PAPERWAKE_STAGED_APP_DIR);
 
 // write_pdf PAGE PDF: a one-page PDF that qpdf reads without complaint, carrying the page's
-// bytes in a stream of its own so a test can tell which page a PDF came from.
+// bytes in a stream of its own (the catalog's /PageFile) so a test can tell which page a PDF
+// came from.
 const QByteArray kWritePdf = R"sh(write_pdf() {
     printf '%%PDF-1.4\n' > "$2"
     o1=$(wc -c < "$2"); printf '1 0 obj\n<< /Type /Catalog /Pages 2 0 R /PageFile 5 0 R >>\nendobj\n' >> "$2"
@@ -129,17 +130,6 @@ QString pdfText(const QString &pdfPath)
     if (!process.waitForFinished(60000))
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QByteArray pdfPlainBytes(const QString &pdfPath)
-{
-    QProcess process;
-    process.start(QStringLiteral("qpdf"),
-                  {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), pdfPath,
-                   QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
 }
 
 QString pdfInfo(const QString &pdfPath)

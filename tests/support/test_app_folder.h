@@ -28,7 +28,7 @@ public:
     // Writes bytes to a file below the folder, creating its parent folders.
     QString writeFile(const QString &relative, const QByteArray &bytes) const;
     // Replaces bin/wkhtmltopdf by a shell script with this body (arguments in "$@"). The body
-    // may call write_pdf PAGE PDF: a small valid PDF that holds the page's bytes (pdfPlainBytes).
+    // may call write_pdf PAGE PDF: a small valid PDF that holds the page's bytes (fakePdfPage()).
     QString installFakeConverter(const QByteArray &scriptBody) const;
 
 private:
@@ -70,9 +70,13 @@ QString copyTestData(const QString &relative, const QString &folder);
 // holds it (undecodable bytes escaped), empty when it could not be made.
 QString writeFileNamedInBytes(const QString &folder, const QByteArray &nameBytes,
                               const QByteArray &content);
-// The PDF with its streams uncompressed and no object streams (qpdf --qdf); empty when qpdf
-// cannot read it.
-QByteArray pdfPlainBytes(const QString &pdfPath);
+// Read through qpdf (pdf_objects.cpp), empty or false when it cannot read the PDF:
+// the addresses of the PDF's links, page by page, as a reader follows them;
+QStringList pdfLinks(const QString &pdfPath);
+// the page a fake converter put in the PDF (write_pdf in installFakeConverter());
+QByteArray fakePdfPage(const QString &pdfPath);
+// whether objects are stored in compressed object streams.
+bool pdfHasObjectStreams(const QString &pdfPath);
 // What pdfinfo -enc UTF-8 says, and one field of it ("Title", "Optimized"); empty when
 // pdfinfo cannot read the PDF.
 QString pdfInfo(const QString &pdfPath);

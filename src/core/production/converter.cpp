@@ -449,7 +449,7 @@ void ConversionLauncher::onFinishingDone(int id, const pdffinishing::Result &res
     if (finishing.stopped) {
         outcome = ConversionOutcome::Stopped;
     } else if (!result.ok()) {
-        outcome = result.damaged ? ConversionOutcome::DamagedPdf
+        outcome = result.damaged() ? ConversionOutcome::DamagedPdf
                                  : ConversionOutcome::NotPutInPlace;
         detail = result.problem;
     } else if (const QString error = putInPlace(finishing.partialPath, finishing.pdfPath);

@@ -37,7 +37,7 @@ Result damage(QPDF &pdf)
     const std::vector<QPDFExc> warnings = pdf.getWarnings();
     return {warnings.empty() ? QStringLiteral("qpdf found the PDF damaged")
                              : reasonOf(warnings.front()),
-            true};
+            Fault::Damaged};
 }
 
 void setText(QPDFObjectHandle info, const char *key, const QString &value)
@@ -83,16 +83,15 @@ Result process(const QString &path, const PdfProperties *properties)
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile("PDF", file, true);
-        const bool noPage = QPDFPageDocumentHelper(pdf).getAllPages().empty();
+        const size_t pages = QPDFPageDocumentHelper(pdf).getAllPages().size();
         // A file qpdf had to mend (a cut cross-reference table, a page tree pointing
-        // nowhere) is not what the converter meant to write.
-        if (pdf.anyWarnings())
+        // nowhere) is not what the converter meant to write. Some qpdf versions drop a page
+        // that is not there without a word: the tree's own count still tells.
+        QPDFObjectHandle count = pdf.getRoot().getKey("/Pages").getKey("/Count");
+        if (pdf.anyWarnings() || (count.isInteger() && count.getIntValue() > qint64(pages)))
             return damage(pdf);
-        if (noPage) {
-            result.problem = QStringLiteral("the PDF has no page");
-            result.damaged = true;
-            return result;
-        }
+        if (pages == 0)
+            return {QStringLiteral("the PDF has no page"), Fault::NoPage};
         if (properties)
             setProperties(pdf, *properties);
         // Writing visits every object, so a broken one shows up even when only checking.
@@ -112,14 +111,10 @@ Result process(const QString &path, const PdfProperties *properties)
         if (properties)
             output = writer.getBufferSharedPointer();
     } catch (const QPDFExc &error) {
-        result.problem = reasonOf(error);
-        result.damaged = true;
-        return result;
+        return {reasonOf(error), Fault::Damaged};
     } catch (const std::exception &error) {
         // Opening or reading the file failed, or qpdf gave up on it.
-        result.problem = QString::fromLocal8Bit(error.what());
-        result.damaged = true;
-        return result;
+        return {QString::fromLocal8Bit(error.what()), Fault::Damaged};
     }
     if (!output)
         return result;

@@ -17,13 +17,21 @@ namespace pdffinishing {
 // "Paperwake" and its version, the Creator of every PDF we finish.
 QString creator();
 
+// What is wrong with the PDF itself, whatever words qpdf of one version or another uses.
+enum class Fault {
+    None,    // the PDF is good, or only writing the finished one failed
+    Damaged, // qpdf cannot read it, had to mend it, or lost pages in its page tree
+    NoPage,  // a sound PDF without a page
+};
+
 struct Result
 {
     // Empty when the PDF is good (and, when asked, was rewritten).
     QString problem;
-    // The PDF itself is at fault (qpdf cannot read it or finds no page), not the writing.
-    bool damaged = false;
+    Fault fault = Fault::None;
     bool ok() const { return problem.isEmpty(); }
+    // The PDF itself is at fault, not the writing.
+    bool damaged() const { return fault != Fault::None; }
 };
 
 // Reads the PDF at path with qpdf; it passes only when qpdf reads it without error or warning
