@@ -15,6 +15,8 @@
 # Debian's mirror; installs debootstrap when missing. The minimal base and every package
 # downloaded are kept in /var/cache/paperwake-debian/RELEASE (PAPERWAKE_DEBIAN_CACHE), so a
 # second run starts in seconds and downloads nothing it had; the base is made anew once a week.
+# The build compiles through ccache, its cache kept there too, so a second run compiles only
+# what changed (PAPERWAKE_DEBIAN_CCACHE=0: a build without it, all from scratch).
 # The root itself is made fresh for each run and removed afterwards, whatever happens.
 set -eu
 
@@ -36,12 +38,13 @@ fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null 2>&1 || { echo "$0: needs root or sudo" >&2; exit 2; }
-    exec sudo PAPERWAKE_DEBIAN_CACHE="${PAPERWAKE_DEBIAN_CACHE:-}" sh "$0" "$release" -- "$@"
+    exec sudo PAPERWAKE_DEBIAN_CACHE="${PAPERWAKE_DEBIAN_CACHE:-}" \
+        PAPERWAKE_DEBIAN_CCACHE="${PAPERWAKE_DEBIAN_CCACHE:-}" sh "$0" "$release" -- "$@"
 fi
 
 mirror=http://deb.debian.org/debian
 cache=${PAPERWAKE_DEBIAN_CACHE:-/var/cache/paperwake-debian}/$release
-base=$cache/base.tar
+base=$cache/base-sudo-ccache.tar
 user=paperwake
 started=$(date +%s)
 
@@ -81,7 +84,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
 
-mkdir -p "$cache/archives/partial"
+mkdir -p "$cache/archives/partial" "$cache/ccache"
 
 # The pristine minimal base, as a tar of its own; debootstrap's packages stay in the cache.
 if [ -f "$base" ] && [ -z "$(find "$base" -mtime +6)" ]; then
@@ -92,7 +95,7 @@ else
     while :; do
         work=$(mktemp -d /var/tmp/paperwake-debootstrap.XXXXXX)
         root=$work
-        if debootstrap --variant=minbase --include=sudo --cache-dir="$cache/archives" \
+        if debootstrap --variant=minbase --include=sudo,ccache --cache-dir="$cache/archives" \
             "$release" "$work" "$mirror" >"$cache/debootstrap.log" 2>&1; then
             break
         fi
@@ -133,6 +136,9 @@ chmod 440 "$root/etc/sudoers.d/$user"
 home=/home/$user
 git -C "$top" archive --format=tar --prefix=paperwake/ HEAD | tar -C "$root$home" -xf -
 chroot "$root" chown -R "$user:$user" "$home/paperwake"
+chown -R "$(chroot "$root" id -u "$user")" "$cache/ccache"
+compiler=""
+[ "${PAPERWAKE_DEBIAN_CCACHE:-1}" = 0 ] || compiler=ccache
 say "fresh $release root in $root ($(elapsed)), tree of $(git -C "$top" rev-parse --short HEAD)"
 
 [ $# -gt 0 ] || set -- ./test.sh
@@ -141,21 +147,27 @@ log=$root/run.log
 {
     unshare --mount --propagation private sh -c '
         set -e
-        root=$1 archives=$2 user=$3 home=$4
-        shift 4
+        root=$1 archives=$2 user=$3 home=$4 ccache=$5 compiler=$6
+        shift 6
         mount -t proc proc "$root/proc"
         mount -t sysfs -o ro sysfs "$root/sys"
         mount --bind /dev "$root/dev"
         mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$root/dev/pts"
         mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
         mount --bind "$archives" "$root/var/cache/apt/archives"
+        mkdir -p "$root/var/cache/paperwake-ccache"
+        mount --bind "$ccache" "$root/var/cache/paperwake-ccache"
         exec chroot --userspec="$user:$user" "$root" /usr/bin/env -i HOME="$home" \
             USER="$user" LOGNAME="$user" SHELL=/bin/bash LANG=C.UTF-8 \
+            CCACHE_DIR=/var/cache/paperwake-ccache CMAKE_CXX_COMPILER_LAUNCHER="$compiler" \
+            CMAKE_C_COMPILER_LAUNCHER="$compiler" \
             PATH=/usr/local/bin:/usr/bin:/bin \
             sh -c "cd \"\$HOME/paperwake\" && exec \"\$@\"" sh "$@"
-    ' sh "$root" "$cache/archives" "$user" "$home" "$@" && echo 0 >"$root/run.status" ||
+    ' sh "$root" "$cache/archives" "$user" "$home" "$cache/ccache" "$compiler" "$@" && echo 0 >"$root/run.status" ||
         echo $? >"$root/run.status"
-} 2>&1 | tee "$log"
+} 2>&1 | tee "$log" &
+# Waiting in the background lets a signal end the run at once, and the cleanup with it.
+wait "$!" || :
 status=$(cat "$root/run.status" 2>/dev/null || echo 1)
 
 echo
