@@ -149,6 +149,7 @@ log=$root/run.log
         set -e
         root=$1 archives=$2 user=$3 home=$4 ccache=$5 compiler=$6
         shift 6
+        mount --bind "$root" "$root"
         mount -t proc proc "$root/proc"
         mount -t sysfs -o ro sysfs "$root/sys"
         mount --bind /dev "$root/dev"
@@ -157,7 +158,14 @@ log=$root/run.log
         mount --bind "$archives" "$root/var/cache/apt/archives"
         mkdir -p "$root/var/cache/paperwake-ccache"
         mount --bind "$ccache" "$root/var/cache/paperwake-ccache"
-        exec chroot --userspec="$user:$user" "$root" /usr/bin/env -i HOME="$home" \
+        # The root becomes the namespace'"'"'s own, not a chroot: the kernel lets no chrooted
+        # process make a user namespace, which Chromium'"'"'s sandbox needs.
+        cd "$root"
+        mkdir -p .host
+        pivot_root . .host
+        umount -l /.host
+        rmdir /.host
+        exec chroot --userspec="$user:$user" / /usr/bin/env -i HOME="$home" \
             USER="$user" LOGNAME="$user" SHELL=/bin/bash LANG=C.UTF-8 \
             CCACHE_DIR=/var/cache/paperwake-ccache CMAKE_CXX_COMPILER_LAUNCHER="$compiler" \
             CMAKE_C_COMPILER_LAUNCHER="$compiler" \
