@@ -108,8 +108,8 @@ else
         sleep 10
     done
     rm -f "$work"/var/cache/apt/archives/*.deb
-    tar -C "$work" -cf "$base.new" .
-    mv "$base.new" "$base"
+    tar -C "$work" -cf "$base.$$" .
+    mv "$base.$$" "$base"
     rm -rf --one-file-system "$work"
     root=""
     say "base made ($(elapsed))"
@@ -130,6 +130,9 @@ echo 'Acquire::Retries "1";' >"$root/etc/apt/apt.conf.d/80retry"
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 echo paperwake-debian >"$root/etc/hostname"
 printf '127.0.0.1 localhost\n::1 localhost\n127.0.1.1 paperwake-debian\n' >"$root/etc/hosts"
+# The packages downloaded before, as links: apt in two runs at once must not share a lock.
+cp -al "$cache/archives/." "$root/var/cache/apt/archives/"
+rm -f "$root/var/cache/apt/archives/lock"
 chroot "$root" useradd --create-home --shell /bin/bash "$user"
 echo "$user ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$user"
 chmod 440 "$root/etc/sudoers.d/$user"
@@ -147,15 +150,14 @@ log=$root/run.log
 {
     unshare --mount --propagation private sh -c '
         set -e
-        root=$1 archives=$2 user=$3 home=$4 ccache=$5 compiler=$6
-        shift 6
+        root=$1 user=$2 home=$3 ccache=$4 compiler=$5
+        shift 5
         mount --bind "$root" "$root"
         mount -t proc proc "$root/proc"
         mount -t sysfs -o ro sysfs "$root/sys"
         mount --bind /dev "$root/dev"
         mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$root/dev/pts"
         mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
-        mount --bind "$archives" "$root/var/cache/apt/archives"
         mkdir -p "$root/var/cache/paperwake-ccache"
         mount --bind "$ccache" "$root/var/cache/paperwake-ccache"
         # The root becomes the namespace'"'"'s own, not a chroot: the kernel lets no chrooted
@@ -171,12 +173,16 @@ log=$root/run.log
             CMAKE_C_COMPILER_LAUNCHER="$compiler" \
             PATH=/usr/local/bin:/usr/bin:/bin \
             sh -c "cd \"\$HOME/paperwake\" && exec \"\$@\"" sh "$@"
-    ' sh "$root" "$cache/archives" "$user" "$home" "$cache/ccache" "$compiler" "$@" && echo 0 >"$root/run.status" ||
+    ' sh "$root" "$user" "$home" "$cache/ccache" "$compiler" "$@" && echo 0 >"$root/run.status" ||
         echo $? >"$root/run.status"
 } 2>&1 | tee "$log" &
 # Waiting in the background lets a signal end the run at once, and the cleanup with it.
 wait "$!" || :
 status=$(cat "$root/run.status" 2>/dev/null || echo 1)
+# What this run downloaded, for the next one.
+for deb in "$root"/var/cache/apt/archives/*.deb; do
+    [ -e "$deb" ] && [ ! -e "$cache/archives/${deb##*/}" ] && ln "$deb" "$cache/archives/" || :
+done
 
 echo
 say "summary ($release, $(elapsed) in all):"
