@@ -128,8 +128,8 @@ deb $security $release-security main
 EOF
 echo 'Acquire::Retries "1";' >"$root/etc/apt/apt.conf.d/80retry"
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
-echo paperwake-debian >"$root/etc/hostname"
-printf '127.0.0.1 localhost\n::1 localhost\n127.0.1.1 paperwake-debian\n' >"$root/etc/hosts"
+uname -n >"$root/etc/hostname"
+printf '127.0.0.1 localhost\n::1 localhost\n127.0.1.1 %s\n' "$(uname -n)" >"$root/etc/hosts"
 # The packages downloaded before, as links: apt in two runs at once must not share a lock.
 cp -al "$cache/archives/." "$root/var/cache/apt/archives/"
 rm -f "$root/var/cache/apt/archives/lock"
