@@ -70,6 +70,9 @@ QString copyTestData(const QString &relative, const QString &folder);
 // holds it (undecodable bytes escaped), empty when it could not be made.
 QString writeFileNamedInBytes(const QString &folder, const QByteArray &nameBytes,
                               const QByteArray &content);
+// The PDF with its streams uncompressed and no object streams (qpdf --qdf); empty when qpdf
+// cannot read it.
+QByteArray pdfPlainBytes(const QString &pdfPath);
 // Read through qpdf (pdf_objects.cpp), empty or false when it cannot read the PDF:
 // the addresses of the PDF's links, page by page, as a reader follows them;
 QStringList pdfLinks(const QString &pdfPath);
