@@ -34,7 +34,7 @@ int runCommandLine(const QStringList &arguments)
         if (command.isEmpty())
             err() << kProgram << ": a command is needed\n\n";
         else
-            err() << kProgram << ": unknown command \"" << command << "\"\n\n";
+            err() << kProgram << ": unknown command \"" << visible(command) << "\"\n\n";
         err() << generalHelp();
     }
     out().flush();

@@ -122,11 +122,11 @@ int fillerCommand(const QStringList &arguments)
         filler::generateFillerText(words, keywordList, *pageCount, random);
     QString reason;
     if (!text || !tFile::SaveText(*text, path, &reason)) {
-        err() << kProgram << " filler: the file could not be written: " << path << " (" << reason
-              << ")\n";
+        err() << kProgram << " filler: the file could not be written: " << visible(path) << " ("
+              << visible(reason) << ")\n";
         return kSomeFailed;
     }
-    out() << path << '\n';
+    out() << visible(path) << '\n';
     const int written = *pageCount + 1;
     err() << QStringLiteral("%1 %2 written, %3 s")
                  .arg(written)

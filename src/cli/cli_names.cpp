@@ -58,7 +58,7 @@ int namesCommand(const QStringList &arguments)
         return command.problem(
             QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
     if (patternList.isEmpty())
-        err() << kProgram << " names: no name patterns in " << patternFile << '\n';
+        err() << kProgram << " names: no name patterns in " << visible(patternFile) << '\n';
 
     for (const QString &name : combineKeywords(patternList, keywordList))
         out() << name << '\n';

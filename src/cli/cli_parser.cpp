@@ -24,11 +24,25 @@ QTextStream &err()
     return stream;
 }
 
+QString visible(QStringView text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\n' && u != u'\t') || (u >= 0x7F && u <= 0x9F))
+            shown += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 int badInput(const QString &command, const QString &message, const QString &hint)
 {
-    err() << kProgram << ' ' << command << ": " << message << '\n';
+    err() << kProgram << ' ' << visible(command) << ": " << visible(message) << '\n';
     if (!hint.isEmpty())
-        err() << hint << '\n';
+        err() << visible(hint) << '\n';
     err().flush();
     return cliexit::kBadInput;
 }

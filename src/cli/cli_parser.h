@@ -15,6 +15,10 @@ inline const QString kProgram = QStringLiteral("paperwake-cli");
 QTextStream &out();
 QTextStream &err();
 
+// text with control characters (but line ends and tabs) shown as "\x1b" and the like: names
+// and reasons come from files others wrote, and must not steer the terminal.
+QString visible(QStringView text);
+
 // Says what is wrong on standard error, with a hint when there is one; returns the exit
 // status of bad input.
 int badInput(const QString &command, const QString &message, const QString &hint = {});

@@ -1,5 +1,7 @@
 #include "cli_progress.h"
 
+#include "cli_parser.h"
+
 #include <QTextStream>
 
 #ifdef Q_OS_WIN
@@ -13,7 +15,7 @@ CliProgress::CliProgress(QTextStream &err, bool terminal) : m_err(err), m_termin
 
 void CliProgress::pdfFinished(int done, int count, const PdfResult &result)
 {
-    QString line = QStringLiteral("[%1/%2] %3").arg(done).arg(count).arg(result.pdfName);
+    QString line = QStringLiteral("[%1/%2] %3").arg(done).arg(count).arg(cli::visible(result.pdfName));
     if (!result.made)
         line += QStringLiteral(" (failed)");
     showLine(line);

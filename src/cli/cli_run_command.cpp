@@ -196,16 +196,17 @@ int runPdfs(const Command &command, const RunInput &input)
     for (const QString &pdf : report.pdfsMade)
         if (!printed.contains(pdf)) {
             printed.insert(pdf);
-            out() << pdf << '\n';
+            out() << visible(pdf) << '\n';
         }
     out().flush();
 
     for (const RunFailure &failure : report.failures)
-        err() << "not made: " << failure.pdfName << ": " << failure.reason << '\n';
+        err() << "not made: " << visible(failure.pdfName) << ": " << visible(failure.reason)
+              << '\n';
     for (const QString &line : report.undrawn)
-        err() << line << '\n';
+        err() << visible(line) << '\n';
     for (const QString &line : replacementLines(report))
-        err() << "replaced within this run: " << line << '\n';
+        err() << "replaced within this run: " << visible(line) << '\n';
     const int expected = input.bulk ? int(input.articles.size()) : 1;
     // What is left on disk, not only what was converted.
     const int kept = report.pdfsKept();

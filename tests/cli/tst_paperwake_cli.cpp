@@ -164,6 +164,7 @@ private slots:
     void bulk_charactersNoFontDraws_madeButNamedAndExitOne();
     void bulk_articlesAsPeopleWriteThem_pdfsShowWhatWasWritten();
     void bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCounted();
+    void messages_controlCharactersInNames_shownAsEscapes();
     void bulk_articleNamedDirectly_existingEntryIsNeverMissing_data();
     void bulk_articleNamedDirectly_existingEntryIsNeverMissing();
     void badInput_exitTwoAndNothingWritten_data();
@@ -280,7 +281,6 @@ void PaperwakeCliTest::bulk_namesFromNamesCommand_usedInTurnInFolderOrder()
 void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
 {
     TestAppFolder app;
-    app.writeFile(u"bin/old-run.html"_s, "left from before");
     const QString zebra = app.writeFile(u"articles/b.txt"_s, "Zebra opening words.");
     const QString yak = app.writeFile(u"articles/a.txt"_s, "Yak middle words.");
     const QString xylophone = app.writeFile(u"articles/c.txt"_s, "Xylophone closing words.");
@@ -293,9 +293,6 @@ void PaperwakeCliTest::single_articlesInGivenOrder_underTidiedName()
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(run.out.trimmed(), app.file(u"bin/output/my-report.pdf"_s));
     QVERIFY2(run.err.startsWith(u"[1/1] my-report.pdf\n1 converted, 1 PDF kept, 0 failed, "_s), qPrintable(run.err));
-    // The window's tidying before a run: old page files go, the template stays.
-    QCOMPARE(sorted(QDir(app.file(u"bin"_s)).entryList({u"*.html"_s}, QDir::Files)),
-             QStringList({u"my-report.html"_s, u"template.html"_s}));
 
     const QString text = pdfText(app.file(u"bin/output/my-report.pdf"_s));
     const qsizetype z = text.indexOf(u"Zebra opening"_s), y = text.indexOf(u"Yak middle"_s),
@@ -446,6 +443,33 @@ void PaperwakeCliTest::bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCoun
           "(a device, a pipe or a socket)"_s})
         QVERIFY2(err.contains(failure.arg(in)), qPrintable(run.err));
     QVERIFY2(err.last().startsWith(u"2 converted, 2 PDFs kept, 3 failed, "_s), qPrintable(run.err));
+#endif
+}
+
+void PaperwakeCliTest::messages_controlCharactersInNames_shownAsEscapes()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("control characters in file names are a Unix matter");
+#else
+    TestAppFolder app;
+    app.installFakeConverter(kCopyingConverter);
+    // Would set the terminal's title and clear its screen.
+    const QString hostile = u"\x1b]0;owned\x07\x1b[2J\u009b1m"_s;
+    const QString shown = u"\\x1b]0;owned\\x07\\x1b[2J\\x9b1m"_s;
+    QDir().mkpath(app.file(u"articles"_s));
+    QVERIFY(QFile::link(app.file(u"nowhere.txt"_s), app.file(u"articles/"_s + hostile + u".txt"_s)));
+
+    const CliResult failed =
+        runCli(QStringList{u"bulk"_s} << adOptions(app) << app.file(u"articles"_s));
+    QCOMPARE(failed.exitCode, 1);
+    const CliResult missing =
+        runCli(QStringList{u"bulk"_s} << adOptions(app) << app.file(hostile + u".txt"_s));
+    QCOMPARE(missing.exitCode, 2);
+    for (const QString &err : {failed.err, missing.err}) {
+        QVERIFY2(err.contains(shown + u".txt"_s), qPrintable(err));
+        for (const QChar c : {QChar(0x1b), QChar(0x07), QChar(0x9b)})
+            QVERIFY2(!err.contains(c), qPrintable(err));
+    }
 #endif
 }
 
