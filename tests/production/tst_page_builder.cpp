@@ -7,6 +7,7 @@
 #include "safe_file_name.h"
 #include "test_app_folder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
@@ -51,7 +52,8 @@ private slots:
     void commandLine_quotesEveryPath_data();
     void commandLine_quotesEveryPath();
     void closingMessage_listsFailuresBeforeTheQuestion();
-    void removeOldPageFiles_keepsOnlyTheTemplate();
+    void removeOldPageFiles_onlyPagesTheListNames();
+    void removeStalePartialPdfs_onlyTemporariesOfEndedRuns();
 };
 
 void PageBuilderTest::writeUTF8_appendsExactBytes_data()
@@ -593,23 +595,40 @@ void PageBuilderTest::closingMessage_listsFailuresBeforeTheQuestion()
                  u"\n\nReady. Do you want to open the output folder?"_s);
 }
 
-void PageBuilderTest::removeOldPageFiles_keepsOnlyTheTemplate()
+void PageBuilderTest::removeOldPageFiles_onlyPagesTheListNames()
 {
     TestAppFolder app(TestAppFolder::Bin);
-    const QByteArray templateBytes = "<html>#ADTITLE#";
-    app.writeFile(u"bin/template.html"_s, templateBytes);
-    for (const QString &name :
-         {u"a.html"_s, u".html"_s, u"etemplate.html"_s, u"template.html.html"_s, u"notes.txt"_s})
+    app.writeFile(u"outside.html"_s, "x");
+    for (const QString &name : {u"a.html"_s, u"template.html"_s, u"notes.txt"_s, u"mine.html"_s})
         app.writeFile(u"bin/"_s + name, "x");
     QDir().mkpath(app.file(u"bin/folder.html"_s));
+    app.writeFile(u"bin/.paperwake-pages"_s,
+                  "a.html\r\n../outside.html\r\ntemplate.html\r\nnotes.txt\r\nfolder.html\r\n");
 
     QCOMPARE(removeOldPageFiles(app.path()), QStringList());
     QDir bin(app.file(u"bin"_s));
-    QStringList left =
-        bin.entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList left = bin.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     left.sort();
-    QCOMPARE(left, QStringList({u"folder.html"_s, u"notes.txt"_s, u"template.html"_s}));
-    QCOMPARE(readBytes(app.file(u"bin/template.html"_s)), templateBytes);
+    QCOMPARE(left, QStringList({u"folder.html"_s, u"mine.html"_s, u"notes.txt"_s,
+                                u"template.html"_s}));
+    QVERIFY(QFileInfo::exists(app.file(u"outside.html"_s)));
+}
+
+void PageBuilderTest::removeStalePartialPdfs_onlyTemporariesOfEndedRuns()
+{
+    TestAppFolder app(TestAppFolder::Output);
+    const QString output = app.file(u"bin/output"_s);
+    // Beyond the largest process id Linux hands out, so surely ended.
+    const QString ended = u".pw-99999999-1.part"_s;
+    const QString running = u".pw-%1-1.part"_s.arg(QCoreApplication::applicationPid());
+    const QString pdf = u".pw-99999999-1.part.pdf"_s; // a PDF of the user's, whatever its name
+    for (const QString &name : {ended, running, pdf})
+        app.writeFile(u"bin/output/"_s + name, "%PDF");
+
+    QCOMPARE(removeStalePartialPdfs(output), 1);
+    QStringList left = QDir(output).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    QCOMPARE(left, QStringList({running, pdf}));
 }
 
 QTEST_GUILESS_MAIN(PageBuilderTest)

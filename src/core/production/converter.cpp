@@ -1,6 +1,7 @@
 #include "converter.h"
 
 #include "converter_sandbox.h"
+#include "paths.h"
 
 #include <filesystem>
 #include <mutex>
@@ -52,6 +53,8 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
         return QStringLiteral("the converter wrote a damaged PDF");
     case ConversionOutcome::Stopped:
         return QStringLiteral("the conversion was stopped");
+    case ConversionOutcome::DiskFull:
+        return QStringLiteral("no space left on the output disk");
     }
     return {};
 }
@@ -91,6 +94,27 @@ QString putInPlace(const QString &partialPath, const QString &pdfPath)
     std::error_code error;
     std::filesystem::rename(partialPath.toStdU16String(), pdfPath.toStdU16String(), error);
     return error ? QString::fromStdString(error.message()) : QString();
+}
+
+// A converter that runs out of disk leaves a cut PDF or none, or crashes, and qpdf cannot
+// write the finished one: then the full disk is what to name, with the folder it holds.
+void nameFullDisk(ConversionOutcome &outcome, QString &detail, const QString &pdfPath)
+{
+    switch (outcome) {
+    case ConversionOutcome::Crashed:
+    case ConversionOutcome::NoPdfWritten:
+    case ConversionOutcome::IncompletePdf:
+    case ConversionOutcome::NotPutInPlace:
+    case ConversionOutcome::DamagedPdf:
+        break;
+    default:
+        return;
+    }
+    const QString folder = QFileInfo(pdfPath).absolutePath();
+    if (paths::noSpaceLeft(folder)) {
+        outcome = ConversionOutcome::DiskFull;
+        detail = QDir::toNativeSeparators(folder);
+    }
 }
 
 // How long the engine may take to answer the cancel of a conversion past its time limit.
@@ -206,9 +230,10 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
     // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
     // stays until a good one replaces it, and never passes for this conversion's result.
     const QFileInfo target(pdfPath);
-    // Short, so a PDF name near the file-name length limit still leaves room for it.
+    // Short, so a PDF name near the file-name length limit still leaves room for it; without
+    // ".pdf", so no PDF of ours can ever have it.
     const QString partialPath = target.dir().filePath(
-        QStringLiteral(".pw-%1-%2.part.pdf").arg(QCoreApplication::applicationPid()).arg(id));
+        QStringLiteral(".pw-%1-%2.part").arg(QCoreApplication::applicationPid()).arg(id));
     QFile::remove(partialPath);
 
     Job job;
@@ -407,6 +432,7 @@ void ConversionLauncher::conclude(int id, ConversionOutcome failure, const QStri
         if (!reason.isEmpty())
             outcome = ConversionOutcome::NotPutInPlace;
     }
+    nameFullDisk(outcome, reason, job.pdfPath); // while what it wrote still takes the space
     QFile::remove(job.partialPath);
     emit finished(id, outcome, reason);
 }
@@ -457,6 +483,7 @@ void ConversionLauncher::onFinishingDone(int id, const pdffinishing::Result &res
         outcome = ConversionOutcome::NotPutInPlace;
         detail = error;
     }
+    nameFullDisk(outcome, detail, finishing.pdfPath);
     QFile::remove(finishing.partialPath);
     emit finished(id, outcome, detail);
 }

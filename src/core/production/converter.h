@@ -25,6 +25,7 @@ enum class ConversionOutcome {
     NotPutInPlace, // a complete PDF that could not be finished or moved onto the PDF's name
     DamagedPdf,    // complete at both ends, but qpdf cannot read it or finds no page
     Stopped,       // ended by stopAll()
+    DiskFull,      // the PDF could not be written whole: the output disk is full
 };
 
 enum class PdfCheck { Complete, Incomplete, NotPdf };

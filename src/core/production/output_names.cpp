@@ -98,6 +98,11 @@ QString bulkPageFileName(const QString &cleanName)
     return guardTemplate(withExtension(cleanName, QStringLiteral(".html")));
 }
 
+QString numberedPageFileName(const QString &pageFileName, int number)
+{
+    return guardTemplate(pageFileName.chopped(5) + QStringLiteral("-%1.html").arg(number));
+}
+
 bool isTemplateFileName(const QString &fileName)
 {
     return fileName.compare(QStringLiteral("template.html"), Qt::CaseInsensitive) == 0;

@@ -31,6 +31,8 @@ QString singlePageFileName(const QString &outputName);
 // "e" before it when that is the template's name.
 // Both shorten a page name the file system could not hold, keeping distinct names distinct.
 QString bulkPageFileName(const QString &cleanName);
+// The page file name ("x.html") with "-number" before ".html", under the same rules.
+QString numberedPageFileName(const QString &pageFileName, int number);
 
 // The longest file name, in bytes, the file systems we write to can hold.
 inline constexpr qsizetype kMaxFileNameBytes = 255;

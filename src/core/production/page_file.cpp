@@ -5,7 +5,9 @@
 #include "local_names.h"
 #include "modutf8.h"
 #include "page_builder.h"
+#include "paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -27,10 +29,17 @@ QString writePage(const QString &pagePath, const QString &filledTemplate,
 
     modUTF8::AppendFile file = modUTF8::OpenFileForAppend(pagePath);
     QString failure;
+    const auto writeFailure = [&] {
+        const QString folder = existing.absolutePath();
+        if (paths::noSpaceLeft(folder))
+            return QStringLiteral("no space left on the disk of the page files (%1)")
+                .arg(QDir::toNativeSeparators(folder));
+        return QStringLiteral("the page file could not be written: %1 (%2)")
+            .arg(pagePath, file.errorString());
+    };
     const auto write = [&](const QString &text) {
         if (failure.isEmpty() && !modUTF8::WriteUTF8(file, text, false))
-            failure = QStringLiteral("the page file could not be written: %1 (%2)")
-                          .arg(pagePath, file.errorString());
+            failure = writeFailure();
         return failure.isEmpty();
     };
 
@@ -56,8 +65,7 @@ QString writePage(const QString &pagePath, const QString &filledTemplate,
     }
     write(pagebuilder::pageTail());
     if (file.isOpen() && !file.close() && failure.isEmpty())
-        failure = QStringLiteral("the page file could not be written: %1 (%2)")
-                      .arg(pagePath, file.errorString());
+        failure = writeFailure();
     if (!failure.isEmpty()) {
         // A page cut short must not be taken for a good one later.
         QFile::remove(pagePath);

@@ -83,7 +83,22 @@ Result process(const QString &path, const PdfProperties *properties)
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile("PDF", file, true);
-        const size_t pages = QPDFPageDocumentHelper(pdf).getAllPages().size();
+        std::vector<QPDFPageObjectHelper> pageList = QPDFPageDocumentHelper(pdf).getAllPages();
+        // Writing copies a content stream that does not decode as it is: only decoding it
+        // tells a page that a viewer would show blank or cut off.
+        for (QPDFPageObjectHelper &page : pageList) {
+            Pl_Discard contents;
+            try {
+                page.pipeContents(&contents);
+            } catch (const QPDFExc &) {
+                // Its warning says what is wrong with the stream, the exception only that
+                // something is.
+                if (pdf.anyWarnings())
+                    return damage(pdf);
+                throw;
+            }
+        }
+        const size_t pages = pageList.size();
         // A file qpdf had to mend (a cut cross-reference table, a page tree pointing
         // nowhere) is not what the converter meant to write. Some qpdf versions drop a page
         // that is not there without a word: the tree's own count still tells.

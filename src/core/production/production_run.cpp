@@ -134,7 +134,11 @@ QString ProductionRun::start(const RunInput &input)
 {
     if (m_running)
         return QStringLiteral("A run is already in progress.");
-    const QString problem = prepare(input);
+    QString problem = prepare(input);
+    if (problem.isEmpty()) {
+        buildItems();
+        problem = listPageFiles();
+    }
     if (!problem.isEmpty()) {
         m_lock.reset();
         m_launcher.reset();
@@ -142,7 +146,6 @@ QString ProductionRun::start(const RunInput &input)
     }
     m_running = true;
     m_cancelled = false;
-    buildItems();
     // Reported from the event loop, so a caller hears nothing before start() has returned.
     QMetaObject::invokeMethod(this, &ProductionRun::advance, Qt::QueuedConnection);
     return {};
@@ -188,6 +191,11 @@ QString ProductionRun::prepare(const RunInput &input)
         return QStringLiteral("The page template could not be read:\n%1\n\nPut the page template "
                               "back there, then try again.")
             .arg(templatePath);
+    // Pages from it would carry no ad, and replace the PDFs that do.
+    if (templateText.trimmed().isEmpty())
+        return QStringLiteral("The page template is empty:\n%1\n\nPut the page template back "
+                              "there, then try again.")
+            .arg(templatePath);
 
     // A file in the folder's own place takes no PDFs; one in a parent's place stops the making.
     const QFileInfo output(m_outputFolder);
@@ -221,7 +229,7 @@ QString ProductionRun::prepare(const RunInput &input)
         m_report.undrawn << ad;
 
     m_filledTemplate = pagebuilder::prepareTemplate(templateText, input.adTitle, input.ctaText,
-                                                    input.ctaUrl);
+                                                    buttonAddress(input.ctaUrl));
     m_launcher = std::make_unique<ConversionLauncher>(converter);
     m_launcher->setTimeout(input.conversionTimeout);
     m_launcher->setPdfChecks(input.finishPdfs);
@@ -246,7 +254,7 @@ void ProductionRun::buildItems()
         item.articles = m_input.articles;
         item.pdfName = name + QStringLiteral(".pdf");
         item.pdfPath = paths::join(m_outputFolder, item.pdfName);
-        item.pagePath = paths::join(m_binFolder, outputnames::singlePageFileName(name));
+        item.pagePath = freePagePath(outputnames::singlePageFileName(name));
         m_queue.push_back(item);
         m_count = 1;
         return;
@@ -271,7 +279,7 @@ void ProductionRun::buildItems()
             item.properties.keywords = keywordOfName(name, m_input.namePatterns);
         }
         item.pdfPath = paths::join(m_outputFolder, item.pdfName);
-        item.pagePath = paths::join(m_binFolder, pageName);
+        item.pagePath = freePagePath(pageName);
         if (!safename::isSafe(pageName) || !safename::isSafe(item.pdfName))
             item.problem = unusableName(safename::isSafe(item.pdfName) ? pageName : item.pdfName);
         else if (!outputnames::fitsFileSystem(item.pdfName))
@@ -283,6 +291,33 @@ void ProductionRun::buildItems()
         m_pdfOrder << item.pdfPath;
     }
     m_count = int(m_input.articles.size());
+}
+
+QString ProductionRun::freePagePath(const QString &pageName) const
+{
+    // Our own pages of earlier runs are gone by now: whatever has a page's name is the user's.
+    QString name = pageName;
+    for (int n = 2;; ++n) {
+        const QFileInfo taken(paths::join(m_binFolder, name));
+        if (!taken.exists() && !taken.isSymLink())
+            return taken.filePath();
+        name = outputnames::numberedPageFileName(pageName, n);
+    }
+}
+
+QString ProductionRun::listPageFiles() const
+{
+    QStringList names;
+    for (const Item &item : m_queue)
+        if (item.problem.isEmpty())
+            names << QFileInfo(item.pagePath).fileName();
+    const QString list = paths::join(m_binFolder, kPageListName);
+    QString why;
+    if (!tFile::SaveText(names.join(u'\n'), list, &why))
+        return QStringLiteral("The list of page files could not be written:\n%1 (%2)\n\nAllow "
+                              "writing there, then try again.")
+            .arg(list, why);
+    return {};
 }
 
 namespace {
@@ -580,26 +615,31 @@ QString closingMessage(const RunReport &report)
 
 QStringList removeOldPageFiles(const QString &appFolder)
 {
-    QDir bin(paths::join(appFolder, QStringLiteral("bin")));
+    const QDir bin(paths::join(appFolder, QStringLiteral("bin")));
+    QStringList listed;
+    if (!tFile::LoadList(listed, bin.filePath(kPageListName)))
+        return {};
     QStringList notRemoved;
-    const QStringList pages =
-        bin.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : pages) {
-        if (outputnames::sameFileName(name, QStringLiteral("template.html")))
+    for (const QString &name : std::as_const(listed)) {
+        // Only a page name of ours: an edited list must not reach other files or folders.
+        if (!name.endsWith(QStringLiteral(".html")) || !safename::isSafe(name)
+            || outputnames::isTemplateFileName(name))
             continue;
-        if (!bin.remove(name))
-            notRemoved << name;
+        const QFileInfo page(bin.filePath(name));
+        if ((page.exists() && !page.isDir()) || page.isSymLink())
+            if (!QFile::remove(page.filePath()))
+                notRemoved << name;
     }
     return notRemoved;
 }
 
 int removeStalePartialPdfs(const QString &folder)
 {
-    static const QRegularExpression partial(QStringLiteral("^\\.pw-(\\d+)-\\d+\\.part\\.pdf$"));
+    static const QRegularExpression partial(QStringLiteral("^\\.pw-(\\d+)-\\d+\\.part$"));
     QDir dir(folder);
     int removed = 0;
     const QStringList names =
-        dir.entryList({QStringLiteral(".pw-*.part.pdf")}, QDir::Files | QDir::Hidden);
+        dir.entryList({QStringLiteral(".pw-*.part")}, QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
         const auto match = partial.match(name);
         if (!match.hasMatch())

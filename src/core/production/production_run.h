@@ -140,6 +140,10 @@ private:
 
     QString prepare(const RunInput &input);
     void buildItems();
+    // In bin: the page name, or a numbered one when a file of the user's has that name.
+    QString freePagePath(const QString &pageName) const;
+    // Writes the list of the run's page files; empty, or why it could not be written.
+    QString listPageFiles() const;
     void advance();
     bool pageBusy(const QString &pagePath) const;
     bool pdfBusy(const QString &pdfPath, qsizetype readyIndex) const;
@@ -195,10 +199,15 @@ QString closingMessage(const RunReport &report);
 // one is kept".
 QStringList replacementLines(const RunReport &report);
 
-// Removes the page files of earlier runs: every *.html in appFolder/bin except the template.
-// Returns the names that could not be removed.
+// The page files a run writes are listed in this file in bin before the first is written, so
+// the next run removes them and nothing else.
+inline const QString kPageListName = QStringLiteral(".paperwake-pages");
+
+// Removes the page files of the last run, as its list names them; any other file in
+// appFolder/bin stays. Returns the names that could not be removed.
 QStringList removeOldPageFiles(const QString &appFolder);
 
-// Removes the converters' temporary PDFs ".pw-<pid>-<n>.part.pdf" in folder whose process no
-// longer exists (left by a Paperwake that was killed). Returns how many were removed.
+// Removes the converters' temporary PDFs ".pw-<pid>-<n>.part" in folder whose process no
+// longer exists (left by a Paperwake that was killed). Returns how many were removed; a PDF,
+// whatever its name, is never one of them.
 int removeStalePartialPdfs(const QString &folder);

@@ -33,18 +33,26 @@ QString CreateCheck::title() const
     }
 }
 
+QString buttonAddress(const QString &typed)
+{
+    return typed.trimmed();
+}
+
 bool isButtonAddress(const QString &url)
 {
     // A button in a PDF only works with an address a reader can open; "http://" as the box
     // starts, "example.com/guide" or a script address go nowhere or somewhere unwanted.
-    const QString address = url.trimmed();
+    const QString address = buttonAddress(url);
     const auto startsWith = [&address](const char *scheme) {
         return address.startsWith(QLatin1String(scheme), Qt::CaseInsensitive);
     };
     if (startsWith("mailto:"))
         return !address.sliced(7).trimmed().isEmpty();
-    if (startsWith("http://") || startsWith("https://"))
-        return !QUrl(address).host().isEmpty();
+    if (startsWith("http://") || startsWith("https://")) {
+        // An invalid one (a port over 65535, say) would leave the button without a link.
+        const QUrl parsed(address);
+        return parsed.isValid() && !parsed.host().isEmpty();
+    }
     return false;
 }
 

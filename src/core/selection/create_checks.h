@@ -41,6 +41,8 @@ struct CreateCheck
     QString title() const;
 };
 
+// The address the button gets from what was typed: blanks around it go. Checked and used alike.
+QString buttonAddress(const QString &typed);
 // Whether the button can lead somewhere: "http://" or "https://" and a host, or "mailto:" and
 // something after it, blanks around it aside.
 bool isButtonAddress(const QString &url);

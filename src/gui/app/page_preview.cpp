@@ -1,6 +1,7 @@
 #include "page_preview.h"
 
 #include "article_reader.h"
+#include "create_checks.h"
 #include "page_builder.h"
 #include "page_file.h"
 #include "pdf_renderer.h"
@@ -108,7 +109,8 @@ void PagePreview::startRender()
         return fail(problem);
     const QString page =
         pagebuilder::composePage(pagebuilder::prepareTemplate(templateText, m_input.adTitle,
-                                                              m_input.ctaText, m_input.ctaUrl),
+                                                              m_input.ctaText,
+                                                              buttonAddress(m_input.ctaUrl)),
                                  articles);
 
     const QString pagePath = m_dir.filePath(QStringLiteral("preview.html"));
