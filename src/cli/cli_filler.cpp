@@ -96,9 +96,10 @@ int fillerCommand(const QStringList &arguments)
                                QStringLiteral("Give --replace to replace it."));
 
     QStringList keywordList;
-    if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords)))
-        return command.problem(
-            QStringLiteral("the keywords file could not be read: %1").arg(parser.value(keywords)));
+    QString why;
+    if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords), &why))
+        return command.problem(QStringLiteral("the keywords file could not be read: %1 (%2)")
+                                   .arg(parser.value(keywords), why));
 
     tTools random;
     if (parser.isSet(seed)) {

@@ -38,9 +38,10 @@ int namesCommand(const QStringList &arguments)
                                               "keyword per line"));
     const QString keywordFile = command.parser.value(keywords);
     QString keywordText;
-    if (!tFile::LoadText(keywordText, keywordFile))
+    QString why;
+    if (!tFile::LoadText(keywordText, keywordFile, &why))
         return command.problem(
-            QStringLiteral("the keywords file could not be read: %1").arg(keywordFile));
+            QStringLiteral("the keywords file could not be read: %1 (%2)").arg(keywordFile, why));
     if (keywordText.isEmpty())
         return command.problem(QStringLiteral("Please enter some keywords first."),
                                QStringLiteral("The keywords file is empty: %1").arg(keywordFile));
@@ -54,9 +55,9 @@ int namesCommand(const QStringList &arguments)
         patternFile = command.parser.value(patterns);
     QStringList patternList;
     if ((patternsGiven || tTools::FileExists(patternFile, false)) &&
-        !tFile::LoadList(patternList, patternFile))
+        !tFile::LoadList(patternList, patternFile, &why))
         return command.problem(
-            QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
+            QStringLiteral("the patterns file could not be read: %1 (%2)").arg(patternFile, why));
     if (patternList.isEmpty())
         err() << kProgram << " names: no name patterns in " << visible(patternFile) << '\n';
 

@@ -27,6 +27,9 @@ using namespace cliexit;
 
 namespace {
 
+// A day: longer is no limit at all.
+constexpr int kMaxTimeoutSeconds = 24 * 60 * 60;
+
 // The ad and the output folder, shared by bulk and single.
 struct RunOptions
 {
@@ -52,6 +55,13 @@ struct RunOptions
     QCommandLineOption author{QStringLiteral("author"),
                               QStringLiteral("The Author property of every PDF (default: none)."),
                               QStringLiteral("A")};
+    QCommandLineOption timeout{
+        QStringLiteral("timeout"),
+        QStringLiteral("Stop a conversion that takes longer than SECONDS, 1 to %1, and report it "
+                       "(default: %2 s for a small page, more for a larger one).")
+            .arg(kMaxTimeoutSeconds)
+            .arg(std::chrono::duration_cast<std::chrono::seconds>(conversionTimeLimit(0)).count()),
+        QStringLiteral("SECONDS")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -61,6 +71,7 @@ struct RunOptions
         parser.addOption(out);
         parser.addOption(converter);
         parser.addOption(author);
+        parser.addOption(timeout);
         parser.addPositionalArgument(
             QStringLiteral("ARTICLE"),
             QStringLiteral("An article (.txt file), or a folder whose *.txt files are taken in "
@@ -109,6 +120,18 @@ bool readRunOptions(const Command &command, const RunOptions &options, RunInput 
             return false;
         }
         input.outputFolder = nativeAbsolute(given);
+    }
+    if (parser.isSet(options.timeout)) {
+        bool ok = false;
+        const int seconds = parser.value(options.timeout).toInt(&ok);
+        if (!ok || seconds < 1 || seconds > kMaxTimeoutSeconds) {
+            command.problem(QStringLiteral("--timeout needs a whole number of seconds from 1 to "
+                                           "%1, not \"%2\"")
+                                .arg(kMaxTimeoutSeconds)
+                                .arg(parser.value(options.timeout)));
+            return false;
+        }
+        input.conversionTimeout = std::chrono::seconds(seconds);
     }
     if (parser.isSet(options.converter)) {
         const QString name = parser.value(options.converter);
@@ -246,7 +269,7 @@ RunMode bulkMode()
     mode.name = QStringLiteral("bulk");
     mode.synopsis =
         QStringLiteral("--ad-title T --cta-text C --cta-url U [--names FILE [--patterns FILE]] "
-                       "[--jobs N] [--author A] [--out DIR] ARTICLE...");
+                       "[--jobs N] [--timeout SECONDS] [--author A] [--out DIR] ARTICLE...");
     mode.description =
         QStringLiteral("Makes one PDF per article, as the window's Bulk PDF Creation does: the "
                        "same template, page files, names and checks. PDFs are named after the "
@@ -284,17 +307,18 @@ RunMode bulkMode()
         namesFile = parser.value(names);
         if (parser.isSet(names)) {
             input.useOriginalNames = false;
-            if (!tFile::LoadList(input.finalNames, namesFile))
+            QString why;
+            if (!tFile::LoadList(input.finalNames, namesFile, &why))
                 return command.problem(
-                    QStringLiteral("the names file could not be read: %1").arg(namesFile));
+                    QStringLiteral("the names file could not be read: %1 (%2)").arg(namesFile, why));
             // Like "names": a missing default pattern file means no patterns, so no keywords.
             const QString patternFile =
                 parser.isSet(patterns)
                     ? parser.value(patterns)
                     : command.appFolder + paths::kSep + QStringLiteral("lstcombinations.txt");
-            if (!tFile::LoadList(input.namePatterns, patternFile) && parser.isSet(patterns))
-                return command.problem(
-                    QStringLiteral("the patterns file could not be read: %1").arg(patternFile));
+            if (!tFile::LoadList(input.namePatterns, patternFile, &why) && parser.isSet(patterns))
+                return command.problem(QStringLiteral("the patterns file could not be read: %1 (%2)")
+                                           .arg(patternFile, why));
         }
         if (parser.isSet(jobs)) {
             bool ok = false;
@@ -315,8 +339,8 @@ RunMode singleMode()
     RunMode mode;
     mode.name = QStringLiteral("single");
     mode.synopsis = QStringLiteral("--ad-title T --cta-text C --cta-url U --name NAME [--title T] "
-                                   "[--subject S] [--keywords K] [--author A] [--out DIR] "
-                                   "ARTICLE...");
+                                   "[--subject S] [--keywords K] [--timeout SECONDS] [--author A] "
+                                   "[--out DIR] ARTICLE...");
     mode.description = QStringLiteral("Makes one PDF of all the articles, in the order given, as "
                                       "the window's Single PDF Creation does.");
     mode.options = {

@@ -172,8 +172,9 @@ private slots:
     void names_patternsTimesKeywords_data();
     void names_patternsTimesKeywords();
     void running_refusesSecondRunAndStopsOnSigint();
-    void dying_leavesNoConverterAndNextRunNoPartialPdf_data();
-    void dying_leavesNoConverterAndNextRunNoPartialPdf();
+    void bulk_timeout_stopsTheConversionThen();
+    void dying_leavesNoProcessPartialPdfOrLock_data();
+    void dying_leavesNoProcessPartialPdfOrLock();
     void startedToIgnoreHangUp_runGoesOn();
     void bulk_incompletePdf_failsAndKeepsEarlierPdf();
     void appDirWithoutTemplate_exitTwoAndNothingRemoved();
@@ -437,7 +438,7 @@ void PaperwakeCliTest::bulk_folderWithUnreadableEntries_eachFailsByNameAndIsCoun
     const QString in = folder + u'/';
     for (const QString &failure :
          {u"not made: binary.pdf: the article %1binary.txt could not be read: not a text file"_s,
-          u"not made: gone.pdf: the article %1gone.txt could not be read: the article file is a "
+          u"not made: gone.pdf: the article %1gone.txt could not be read: it is a "
           "link to nothing"_s,
           u"not made: pipe.pdf: the article %1pipe.txt could not be read: not a regular file "
           "(a device, a pipe or a socket)"_s})
@@ -481,7 +482,7 @@ void PaperwakeCliTest::bulk_articleNamedDirectly_existingEntryIsNeverMissing_dat
 
     QTest::newRow("name in Latin-1 bytes") << u"caf\\351.txt"_s << 0 << u"café.pdf"_s;
     QTest::newRow("dangling link")
-        << u"gone.txt"_s << 1 << u"could not be read: the article file is a link to nothing"_s;
+        << u"gone.txt"_s << 1 << u"could not be read: it is a link to nothing"_s;
     QTest::newRow("binary") << u"binary.txt"_s << 1 << u"could not be read: not a text file"_s;
     QTest::newRow("pipe") << u"pipe.txt"_s << 1 << u"could not be read: not a regular file"_s;
     QTest::newRow("missing") << u"none.txt"_s << 2 << u"no such article file or folder: "_s;
@@ -534,6 +535,9 @@ void PaperwakeCliTest::badInput_exitTwoAndNothingWritten_data()
         << QStringList{u"bulk"_s, u"@missing"_s} << u"no such article file or folder"_s;
     QTest::newRow("--jobs 0") << QStringList{u"bulk"_s, u"--jobs"_s, u"0"_s, u"@articles"_s}
                               << u"--jobs needs a whole number from 1 to 64"_s;
+    QTest::newRow("--timeout 0") << QStringList{u"single"_s, u"--name"_s, u"x"_s, u"--timeout"_s,
+                                                u"0"_s, u"@articles"_s}
+                                 << u"--timeout needs a whole number of seconds from 1 to 86400"_s;
     QTest::newRow("--out is a file")
         << QStringList{u"bulk"_s, u"--out"_s, u"@blank"_s, u"@articles"_s}
         << u"--out must name a folder"_s;
@@ -652,7 +656,7 @@ void PaperwakeCliTest::running_refusesSecondRunAndStopsOnSigint()
 #endif
 }
 
-void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf_data()
+void PaperwakeCliTest::dying_leavesNoProcessPartialPdfOrLock_data()
 {
     QTest::addColumn<QList<int>>("sent");
     QTest::addColumn<int>("cleanExit"); // -1: the program may die on the spot
@@ -661,7 +665,7 @@ void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf_data()
     QTest::newRow("Ctrl-C twice at once") << QList<int>{SIGINT, SIGINT} << -1;
 }
 
-void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf()
+void PaperwakeCliTest::dying_leavesNoProcessPartialPdfOrLock()
 {
 #ifndef Q_OS_LINUX
     QSKIP("the parent-death signal is a Linux matter");
@@ -669,8 +673,9 @@ void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf()
     QFETCH(QList<int>, sent);
     QFETCH(int, cleanExit);
     TestAppFolder app;
-    // Each converter begins its PDF, then hangs.
-    app.installFakeConverter("printf '%%PDF' > \"$2\"; echo $$ > \"$1.pid\"; exec sleep 60");
+    // Each converter starts a process of its own, begins its PDF, then hangs.
+    app.installFakeConverter("sleep 60 & child=$!; printf '%%PDF' > \"$2\"; "
+                             "echo $$ $child > \"$1.pid\"; exec sleep 60");
     const QStringList names{u"1"_s, u"2"_s, u"3"_s};
     for (const QString &name : names)
         app.writeFile(u"articles/"_s + name + u".txt"_s, "words");
@@ -687,12 +692,19 @@ void PaperwakeCliTest::dying_leavesNoConverterAndNextRunNoPartialPdf()
     if (cleanExit >= 0)
         QCOMPARE(run.exitCode, cleanExit);
     for (const QString &name : names) {
-        const QString pid =
-            QString::fromUtf8(readBytes(app.file(u"bin/"_s + name + u".html.pid"_s))).trimmed();
-        QTRY_VERIFY2_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid),
-                                  qPrintable(u"converter "_s + pid + u" outlived the program"_s),
-                                  5000);
+        const QStringList pids =
+            QString::fromUtf8(readBytes(app.file(u"bin/"_s + name + u".html.pid"_s)))
+                .split(u' ', Qt::SkipEmptyParts);
+        QCOMPARE(pids.size(), 2);
+        for (const QString &pid : pids)
+            QTRY_VERIFY2_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + pid.trimmed()),
+                                      qPrintable(u"converter process "_s + pid
+                                                 + u" outlived the program"_s),
+                                      5000);
     }
+    // Neither a begun PDF nor the lock waits for the next run.
+    QTRY_COMPARE_WITH_TIMEOUT(folderEntries(app.file(u"bin/output"_s)), QStringList(), 5000);
+    QVERIFY(!QFileInfo::exists(app.file(u"bin/.paperwake-run.lock"_s)));
 
     // The next run clears what a killed run left behind.
     app.installFakeConverter(kCopyingConverter);
@@ -725,6 +737,19 @@ void PaperwakeCliTest::startedToIgnoreHangUp_runGoesOn()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(lines(run.out), QStringList{app.file(u"bin/output/a.pdf"_s)});
 #endif
+}
+
+void PaperwakeCliTest::bulk_timeout_stopsTheConversionThen()
+{
+    TestAppFolder app;
+    app.installFakeConverter("exec sleep 60");
+    app.writeFile(u"articles/a.txt"_s, "words");
+    const CliResult run = runCli(QStringList{u"bulk"_s, u"--timeout"_s, u"1"_s}
+                                 << adOptions(app) << app.file(u"articles"_s));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(u"a.pdf: the converter did not finish within 1 second and was "
+                              "stopped"_s),
+             qPrintable(run.err));
 }
 
 void PaperwakeCliTest::bulk_incompletePdf_failsAndKeepsEarlierPdf()

@@ -26,6 +26,8 @@ private slots:
     void launcher_properties_setAndLinearizedInPlace();
     void launcher_stopAll_whileQpdfWorks_reportsStopped();
     void launcher_hangingConverter_timesOut();
+    void launcher_killed_forMemoryOnlyWhenTheKernelCountedIt_data();
+    void launcher_killed_forMemoryOnlyWhenTheKernelCountedIt();
     void launcher_unstartableConverter_reportedAfterStart();
     void launcher_stopAll_killsAndRemovesUnfinishedPdfs();
     void realConverter_pageWithAdAndArticle_readsBackWithLink();
@@ -271,13 +273,50 @@ void ConverterTest::launcher_hangingConverter_timesOut()
     TestAppFolder app;
     app.installFakeConverter("exec sleep 30");
     ConversionLauncher launcher(conversion::converterPath(app.path()));
-    launcher.setTimeout(300ms);
+    launcher.setTimeout(10min);
     QSignalSpy spy(&launcher, &ConversionLauncher::finished);
-    launcher.start(app.file(u"bin/x.html"_s), app.file(u"bin/output/x.pdf"_s));
+    // The conversion's own limit comes before the launcher's.
+    launcher.start(app.file(u"bin/x.html"_s), app.file(u"bin/output/x.pdf"_s), std::nullopt,
+                   300ms);
     QVERIFY(spy.wait(20000));
     QCOMPARE(outcomeOf(spy), ConversionOutcome::TimedOut);
     QCOMPARE(launcher.runningCount(), 0);
     QVERIFY(outcomeReason(ConversionOutcome::TimedOut, 10min).contains(u"10 minutes"_s));
+}
+
+void ConverterTest::launcher_killed_forMemoryOnlyWhenTheKernelCountedIt_data()
+{
+    QTest::addColumn<QByteArray>("script"); // "$VMSTAT" is the kernel's count, faked
+    QTest::addColumn<ConversionOutcome>("outcome");
+
+    QTest::newRow("killed, no kill counted")
+        << "kill -9 $$"_ba << ConversionOutcome::Crashed;
+    QTest::newRow("killed while the count grew")
+        << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -9 $$"_ba << ConversionOutcome::OutOfMemory;
+    QTest::newRow("other crash while the count grew")
+        << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -SEGV $$"_ba << ConversionOutcome::Crashed;
+}
+
+void ConverterTest::launcher_killed_forMemoryOnlyWhenTheKernelCountedIt()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("signals are a Unix matter");
+#else
+    QFETCH(QByteArray, script);
+    QFETCH(ConversionOutcome, outcome);
+    TestAppFolder app;
+    memoryroom::Sources sources;
+    sources.vmstat = app.writeFile(u"vmstat"_s, "pgfault 100\noom_kill 7\n");
+    app.installFakeConverter("VMSTAT='" + sources.vmstat.toUtf8() + "'; " + script);
+    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    launcher.setMemorySources(sources);
+    QSignalSpy spy(&launcher, &ConversionLauncher::finished);
+    launcher.start(app.file(u"bin/x.html"_s), app.file(u"bin/output/x.pdf"_s));
+    QVERIFY(spy.wait(20000));
+    QCOMPARE(outcomeOf(spy), outcome);
+    if (outcome == ConversionOutcome::OutOfMemory)
+        QVERIFY(outcomeReason(outcome).contains(u"stopped for lack of memory"_s));
+#endif
 }
 
 void ConverterTest::launcher_unstartableConverter_reportedAfterStart()

@@ -14,10 +14,6 @@
 
 #include <random>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 // The page text, its file names and the writer, all without a converter.
@@ -34,8 +30,8 @@ private slots:
     void articleToHtml_lineEndsAndAngleBrackets_data();
     void articleToHtml_lineEndsAndAngleBrackets();
     void htmlWriter_partsJoinedAreTheWholeHtml();
-    void readArticle_textOrReasonWithoutBlocking_data();
-    void readArticle_textOrReasonWithoutBlocking();
+    void readArticle_decodesTextOrRefusesBinary_data();
+    void readArticle_decodesTextOrRefusesBinary();
     void composePage_templateArticlesTailWithoutSeparators();
 
     void pageFileNames_guardTheTemplate_data();
@@ -293,7 +289,7 @@ void PageBuilderTest::htmlWriter_partsJoinedAreTheWholeHtml()
     }
 }
 
-void PageBuilderTest::readArticle_textOrReasonWithoutBlocking_data()
+void PageBuilderTest::readArticle_decodesTextOrRefusesBinary_data()
 {
     // What to make in the folder, then what is read from "article.txt" there.
     QTest::addColumn<QString>("make");
@@ -314,26 +310,10 @@ void PageBuilderTest::readArticle_textOrReasonWithoutBlocking_data()
                                                              "a\0b",
                                                              6)
                                                << QString() << u"not a text file"_s;
-    QTest::newRow("link to a file") << u"link"_s << "linked"_ba << u"linked"_s << QString();
-    QTest::newRow("dangling link")
-        << u"dangling"_s << QByteArray() << QString() << u"the article file is a link to nothing"_s;
-    QTest::newRow("folder") << u"folder"_s << QByteArray() << QString()
-                            << u"it is a folder, not a file"_s;
-    QTest::newRow("missing") << u"nothing"_s << QByteArray() << QString()
-                             << u"no such file or directory"_s;
-#ifdef Q_OS_UNIX
-    // Opening these would block or never end.
-    QTest::newRow("pipe") << u"fifo"_s << QByteArray() << QString()
-                          << u"not a regular file (a device, a pipe or a socket)"_s;
-    QTest::newRow("link to a pipe") << u"link to fifo"_s << QByteArray() << QString()
-                                    << u"not a regular file (a device, a pipe or a socket)"_s;
-    QTest::newRow("endless device") << u"link to /dev/zero"_s << QByteArray() << QString()
-                                    << u"not a regular file (a device, a pipe or a socket)"_s;
-    QTest::newRow("name in Latin-1 bytes") << u"latin1"_s << "words"_ba << u"words"_s << QString();
-#endif
+    // Pipes, devices and links: the shared reader's test in the components.
 }
 
-void PageBuilderTest::readArticle_textOrReasonWithoutBlocking()
+void PageBuilderTest::readArticle_decodesTextOrRefusesBinary()
 {
     QFETCH(QString, make);
     QFETCH(QByteArray, bytes);
@@ -345,29 +325,6 @@ void PageBuilderTest::readArticle_textOrReasonWithoutBlocking()
         folder.writeFile(u"article.txt"_s, bytes);
     } else if (make.startsWith(u"fixture ")) {
         QVERIFY(QFile::copy(testData(u"articles/"_s + make.sliced(8)), path));
-    } else if (make == u"link") {
-        QVERIFY(QFile::link(folder.writeFile(u"real.txt"_s, bytes), path));
-    } else if (make == u"dangling") {
-        QVERIFY(QFile::link(folder.file(u"gone.txt"_s), path));
-    } else if (make == u"folder") {
-        QVERIFY(QDir().mkpath(path));
-#ifdef Q_OS_UNIX
-    } else if (make == u"fifo" || make == u"link to fifo") {
-        const QString fifo = folder.file(u"fifo"_s);
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        if (make == u"fifo")
-            path = fifo;
-        else
-            QVERIFY(QFile::link(fifo, path));
-    } else if (make == u"link to /dev/zero") {
-        if (!QFileInfo::exists(u"/dev/zero"_s))
-            QSKIP("no /dev/zero here");
-        QVERIFY(QFile::link(u"/dev/zero"_s, path));
-    } else if (make == u"latin1") {
-        path = writeFileNamedInBytes(folder.path(), "caf\xE9.txt", bytes);
-        QVERIFY(!path.isEmpty());
-        QVERIFY(!QFileInfo::exists(path)); // what Qt alone would make of the name
-#endif
     }
 
     QString read = u"left from before"_s;

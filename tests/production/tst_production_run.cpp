@@ -206,6 +206,8 @@ private slots:
     void bulk_otherScripts_drawnAndRightToLeftFromTheRightMargin();
     void nameRepeats_countsArticlesSharingAPdfName_data();
     void nameRepeats_countsArticlesSharingAPdfName();
+    void bulk_killedForMemory_triedAgainWithFewerAtOnce();
+    void bulk_timeLimit_givenOrScaledWithThePage();
 };
 
 void ProductionRunTest::bulk_threeArticles_eachPdfHasTheAdAndItsOwnArticle()
@@ -437,16 +439,19 @@ void ProductionRunTest::bulk_samePdfOrPageName_neverTwoConversionsAtOnce()
 void ProductionRunTest::bulk_largePages_asManyAtOnceAsTheMemoryHolds_data()
 {
     QTest::addColumn<int>("articleMegabytes");
+    QTest::addColumn<bool>("inSmallGroup"); // a control group with 200 MB left, else 600 MB
     QTest::addColumn<bool>("oneAtATime");
     // A converter takes 100 MB and 45 MB more per MB of page: 600 MB hold five small pages,
-    // or one page of 10 MB, however many slots there are.
-    QTest::newRow("small pages") << 0 << false;
-    QTest::newRow("large pages") << 10 << true;
+    // or one page of 10 MB, however many slots there are; 200 MB hold one small page.
+    QTest::newRow("small pages") << 0 << false << false;
+    QTest::newRow("large pages") << 10 << false << true;
+    QTest::newRow("small pages in a small control group") << 0 << true << true;
 }
 
 void ProductionRunTest::bulk_largePages_asManyAtOnceAsTheMemoryHolds()
 {
     QFETCH(int, articleMegabytes);
+    QFETCH(bool, inSmallGroup);
     QFETCH(bool, oneAtATime);
     TestAppFolder app;
     const QString log = app.file(u"conversions.log"_s);
@@ -457,7 +462,14 @@ void ProductionRunTest::bulk_largePages_asManyAtOnceAsTheMemoryHolds()
         input.articles << article(app, u"%1.txt"_s.arg(i),
                                   QByteArray("words ").repeated(1 + articleMegabytes * 180000));
     input.maxJobs = 5;
-    input.memoryBudgetMegabytes = 600;
+    if (inSmallGroup) {
+        input.memorySources.ownGroups = app.writeFile(u"cgroup"_s, "0::/app\n");
+        input.memorySources.groupRoot = app.file(u"groups"_s);
+        app.writeFile(u"groups/app/memory.max"_s, QByteArray::number(300 << 20));
+        app.writeFile(u"groups/app/memory.current"_s, QByteArray::number(100 << 20));
+    } else {
+        input.memoryBudgetMegabytes = 600;
+    }
     QCOMPARE(runToEnd(input).report.made, 5);
 
     int running = 0, most = 0;
@@ -815,4 +827,67 @@ void ProductionRunTest::nameRepeats_countsArticlesSharingAPdfName()
 }
 
 QTEST_GUILESS_MAIN(ProductionRunTest)
+
+// Each page's first conversion is killed for lack of memory, "c" always: what the kernel does
+// is faked by raising its count (the time, so that it only grows), then SIGKILL.
+void ProductionRunTest::bulk_killedForMemory_triedAgainWithFewerAtOnce()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("signals are a Unix matter");
+#else
+    TestAppFolder app;
+    const QByteArray log = app.file(u"conversions.log"_s).toUtf8();
+    RunInput input = adInput(app);
+    input.memorySources.vmstat = app.writeFile(u"vmstat"_s, "oom_kill 0\n");
+    const QByteArray vmstat = input.memorySources.vmstat.toUtf8();
+    app.installFakeConverter("echo start >> '" + log + "'; sleep 0.2; echo end >> '" + log + "'\n"
+                             "if [ ! -e \"$1.tried\" ] || [ \"${1##*/}\" = c.html ]; then\n"
+                             "  touch \"$1.tried\"\n"
+                             "  echo \"oom_kill $(date +%s%N)\" > '" + vmstat + "'; kill -9 $$\n"
+                             "fi\n"
+                             "write_pdf \"$1\" \"$2\"");
+    for (const char *name : {"a", "b", "c", "d"})
+        input.articles << article(app, QString::fromLatin1(name) + u".txt"_s, name);
+    input.maxJobs = 4;
+    const RunReport report = runToEnd(input).report;
+
+    QCOMPARE(report.made, 3);
+    QCOMPARE(report.failures.size(), 1);
+    QCOMPARE(report.failures.first().pdfName, u"c.pdf"_s);
+    QVERIFY2(report.failures.first().reason.contains(u"was stopped for lack of memory"_s),
+             qPrintable(report.failures.first().reason));
+    // Four at first; after the first kill, at most half of that; the last try of "c" alone.
+    int running = 0, starts = 0, mostAfterKill = 0;
+    bool killed = false;
+    for (const QByteArray &line : readBytes(app.file(u"conversions.log"_s)).split('\n')) {
+        if (line == "start") {
+            ++starts;
+            if (killed)
+                mostAfterKill = qMax(mostAfterKill, running + 1);
+        }
+        running += line == "start" ? 1 : line == "end" ? -1 : 0;
+        killed = killed || line == "end";
+    }
+    QCOMPARE(starts, 4 + 3 + kMemoryRetries);
+    QVERIFY2(mostAfterKill <= 2, qPrintable(QString::number(mostAfterKill)));
+#endif
+}
+
+void ProductionRunTest::bulk_timeLimit_givenOrScaledWithThePage()
+{
+    TestAppFolder app;
+    app.installFakeConverter("exec sleep 30");
+    RunInput input = adInput(app);
+    input.articles = {article(app, u"slow.txt"_s, "words")};
+    input.conversionTimeout = std::chrono::milliseconds(500);
+    const RunReport report = runToEnd(input).report;
+    QCOMPARE(report.failures.size(), 1);
+    QVERIFY2(report.failures.first().reason.contains(u"within 0.5 seconds"_s),
+             qPrintable(report.failures.first().reason));
+
+    // Without one, a small page gets far less than the old ten minutes, a large one more.
+    QVERIFY(conversionTimeLimit(1024) < std::chrono::minutes(3));
+    QVERIFY(conversionTimeLimit(20 << 20) > 4 * conversionTimeLimit(1 << 20));
+}
+
 #include "tst_production_run.moc"

@@ -11,7 +11,7 @@ namespace articlereader {
 // refused as "not a text file", unless it is UTF-16 with a byte-order mark. At most the
 // file's bytes and the text are held at once.
 // On failure text is empty and reason the tail of a sentence about the article, such as
-// "not a text file" or "the article file is a link to nothing".
+// "not a text file" or "it is a link to nothing".
 bool readArticle(const QString &path, QString &text, QString &reason);
 
 // The start of the article at path, at most maxBytes of it, cut where a character begins and

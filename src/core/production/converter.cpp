@@ -2,6 +2,7 @@
 
 #include "converter_sandbox.h"
 #include "paths.h"
+#include "leftovers.h"
 
 #include <filesystem>
 #include <mutex>
@@ -38,9 +39,12 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
         return QStringLiteral("the converter crashed");
     case ConversionOutcome::TimedOut: {
         const qint64 ms = timeout.count();
-        const QString span = ms > 0 && ms % 60000 == 0
-                                 ? QStringLiteral("%1 minutes").arg(ms / 60000)
-                                 : QStringLiteral("%1 seconds").arg(double(ms) / 1000.0);
+        const bool minutes = ms > 0 && ms % 60000 == 0;
+        const double count = minutes ? double(ms / 60000) : double(ms) / 1000.0;
+        const QString span = QStringLiteral("%1 %2%3")
+                                 .arg(count)
+                                 .arg(minutes ? QStringLiteral("minute") : QStringLiteral("second"))
+                                 .arg(count == 1 ? QString() : QStringLiteral("s"));
         return QStringLiteral("the converter did not finish within %1 and was stopped").arg(span);
     }
     case ConversionOutcome::NoPdfWritten:
@@ -55,6 +59,8 @@ QString outcomeReason(ConversionOutcome outcome, std::chrono::milliseconds timeo
         return QStringLiteral("the conversion was stopped");
     case ConversionOutcome::DiskFull:
         return QStringLiteral("no space left on the output disk");
+    case ConversionOutcome::OutOfMemory:
+        return QStringLiteral("the converter was stopped for lack of memory");
     }
     return {};
 }
@@ -117,6 +123,20 @@ void nameFullDisk(ConversionOutcome &outcome, QString &detail, const QString &pd
     }
 }
 
+// What the kernel's memory killer sends.
+#ifdef Q_OS_UNIX
+constexpr int kKillSignal = SIGKILL;
+#else
+constexpr int kKillSignal = -1;
+#endif
+
+// The converter's temporary PDF, gone or moved onto the PDF: nothing left to clean up after us.
+void dropPartial(const QString &partialPath)
+{
+    QFile::remove(partialPath);
+    leftovers::removeFile(partialPath);
+}
+
 // How long the engine may take to answer the cancel of a conversion past its time limit.
 constexpr std::chrono::seconds kEngineCancelGrace{10};
 
@@ -162,7 +182,7 @@ ConversionLauncher::~ConversionLauncher()
     }
     releaseEngine(!jobs.isEmpty());
     for (const Job &job : jobs)
-        QFile::remove(job.partialPath);
+        dropPartial(job.partialPath);
     // A worker cannot be interrupted; the file goes when it has let go of it.
     const QHash<int, Finishing> finishing = std::exchange(m_finishing, {});
     for (const Finishing &f : finishing) {
@@ -171,7 +191,7 @@ ConversionLauncher::~ConversionLauncher()
         const std::lock_guard lock(f.abandon->mutex);
         f.abandon->abandoned = true;
         if (f.abandon->done)
-            QFile::remove(f.partialPath);
+            dropPartial(f.partialPath);
     }
 }
 
@@ -218,13 +238,30 @@ QProcess *ConversionLauncher::startProcess(const QStringList &arguments)
 #endif
     });
 #endif
+    // Whatever the converter started goes with it, also when it ends on its own; should we die
+    // without ending it, the watcher ends its group.
+    connect(process, &QProcess::started, process, [process] {
+        const qint64 group = process->processId();
+        leftovers::addGroup(group);
+        const auto endGroup = [group, ended = std::make_shared<bool>(false)] {
+            if (std::exchange(*ended, true))
+                return;
+#ifdef Q_OS_UNIX
+            ::kill(-pid_t(group), SIGKILL);
+#endif
+            leftovers::removeGroup(group);
+        };
+        connect(process, &QProcess::finished, process, endGroup);
+        connect(process, &QObject::destroyed, endGroup);
+    });
     process->setProgram(m_converter);
     process->setArguments(arguments);
     return process;
 }
 
 int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
-                              const std::optional<PdfProperties> &properties)
+                              const std::optional<PdfProperties> &properties,
+                              std::chrono::milliseconds timeout)
 {
     const int id = m_nextId++;
     // The converter writes beside the PDF under a name of its own, so a PDF of an earlier run
@@ -235,14 +272,16 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
     const QString partialPath = target.dir().filePath(
         QStringLiteral(".pw-%1-%2.part").arg(QCoreApplication::applicationPid()).arg(id));
     QFile::remove(partialPath);
+    leftovers::addFile(partialPath);
 
     Job job;
     job.pdfPath = pdfPath;
     job.partialPath = partialPath;
+    job.memoryKillsBefore = memoryroom::outOfMemoryKills(m_memorySources);
     job.properties = properties;
     job.timer = new QTimer(this);
     job.timer->setSingleShot(true);
-    job.timer->setInterval(m_timeout);
+    job.timer->setInterval(timeout.count() > 0 ? timeout : m_timeout);
     connect(job.timer, &QTimer::timeout, this, [this, id] { onTimeout(id); });
     if (m_builtin) {
         m_jobs.insert(id, job);
@@ -258,8 +297,9 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
             return;
         keepTail(it->errorTail, it->process->readAllStandardError());
     });
-    connect(process, &QProcess::finished, this,
-            [this, id](int, QProcess::ExitStatus status) { onFinished(id, int(status)); });
+    connect(process, &QProcess::finished, this, [this, id](int code, QProcess::ExitStatus status) {
+        onFinished(id, code, int(status));
+    });
     connect(process, &QProcess::errorOccurred, this, [this, id](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             onFailedToStart(id);
@@ -284,10 +324,12 @@ void ConversionLauncher::startOnEngine(int id, const QString &pagePath)
             keepTail(m_engineErrorTail, m_engine->readAllStandardError());
         });
         connect(m_engine, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+            // A crash's code is the signal that ended it.
+            const bool crashed = status == QProcess::CrashExit;
             onEngineEnded(ConversionOutcome::Crashed,
-                          status == QProcess::CrashExit
-                              ? QStringLiteral("the built-in engine crashed")
-                              : QStringLiteral("the built-in engine ended (exit status %1)").arg(code));
+                          crashed ? QStringLiteral("the built-in engine crashed")
+                                  : QStringLiteral("the built-in engine ended (exit status %1)").arg(code),
+                          crashed && code == kKillSignal);
         });
         connect(m_engine, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
             // Reported later, so a caller of start() always knows the id before hearing of it.
@@ -328,12 +370,15 @@ void ConversionLauncher::onEngineOutput()
         if (answer.value(QStringLiteral("ok")).toBool())
             conclude(id, ConversionOutcome::Made, {});
         else
-            conclude(id, ConversionOutcome::NoPdfWritten,
+            conclude(id,
+                     killedForMemory(id, false) ? ConversionOutcome::OutOfMemory
+                                         : ConversionOutcome::NoPdfWritten,
                      answer.value(QStringLiteral("reason")).toString());
     }
 }
 
-void ConversionLauncher::onEngineEnded(ConversionOutcome outcome, const QString &detail)
+void ConversionLauncher::onEngineEnded(ConversionOutcome outcome, const QString &detail,
+                                       bool killed)
 {
     // Every conversion it held fails by name; the next conversion starts a fresh engine.
     QProcess *engine = std::exchange(m_engine, nullptr);
@@ -345,7 +390,8 @@ void ConversionLauncher::onEngineEnded(ConversionOutcome outcome, const QString 
     const QString why = lastLine.isEmpty() ? detail : detail + QStringLiteral(": ") + lastLine;
     const QList<int> held = m_jobs.keys();
     for (const int id : held)
-        conclude(id, outcome, why);
+        conclude(id, killed && killedForMemory(id, true) ? ConversionOutcome::OutOfMemory : outcome,
+                 why);
 }
 
 void ConversionLauncher::onFailedToStart(int id)
@@ -387,7 +433,16 @@ void ConversionLauncher::onTimeout(int id)
     it->timer->start(kEngineCancelGrace);
 }
 
-void ConversionLauncher::onFinished(int id, int exitStatus)
+bool ConversionLauncher::killedForMemory(int id, bool withoutCount) const
+{
+    const qint64 before = m_jobs.value(id).memoryKillsBefore;
+    const qint64 now = memoryroom::outOfMemoryKills(m_memorySources);
+    if (before < 0 || now < 0)
+        return withoutCount;
+    return now > before;
+}
+
+void ConversionLauncher::onFinished(int id, int exitCode, int exitStatus)
 {
     const auto it = m_jobs.find(id);
     if (it == m_jobs.end())
@@ -395,8 +450,12 @@ void ConversionLauncher::onFinished(int id, int exitStatus)
     it->errorTail += it->process->readAllStandardError();
     it->process->deleteLater();
     it->process = nullptr;
+    // A crash's code is the signal that ended it.
     if (exitStatus == QProcess::CrashExit)
-        conclude(id, ConversionOutcome::Crashed, lastErrorLine(it->errorTail));
+        conclude(id,
+                 exitCode == kKillSignal && killedForMemory(id, true) ? ConversionOutcome::OutOfMemory
+                                                            : ConversionOutcome::Crashed,
+                 lastErrorLine(it->errorTail));
     else
         conclude(id, ConversionOutcome::Made, lastErrorLine(it->errorTail));
 }
@@ -433,7 +492,7 @@ void ConversionLauncher::conclude(int id, ConversionOutcome failure, const QStri
             outcome = ConversionOutcome::NotPutInPlace;
     }
     nameFullDisk(outcome, reason, job.pdfPath); // while what it wrote still takes the space
-    QFile::remove(job.partialPath);
+    dropPartial(job.partialPath);
     emit finished(id, outcome, reason);
 }
 
@@ -457,7 +516,7 @@ void ConversionLauncher::startFinishing(int id, const Job &job)
             const std::lock_guard lock(abandon->mutex);
             abandon->done = true;
             if (abandon->abandoned)
-                QFile::remove(partialPath);
+                dropPartial(partialPath);
             return result;
         }));
 }
@@ -484,7 +543,7 @@ void ConversionLauncher::onFinishingDone(int id, const pdffinishing::Result &res
         detail = error;
     }
     nameFullDisk(outcome, detail, finishing.pdfPath);
-    QFile::remove(finishing.partialPath);
+    dropPartial(finishing.partialPath);
     emit finished(id, outcome, detail);
 }
 

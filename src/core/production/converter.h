@@ -1,6 +1,7 @@
 #pragma once
 
 #include "converter_lookup.h"
+#include "memory_room.h"
 #include "pdf_finishing.h"
 
 #include <QHash>
@@ -26,6 +27,7 @@ enum class ConversionOutcome {
     DamagedPdf,    // complete at both ends, but qpdf cannot read it or finds no page
     Stopped,       // ended by stopAll()
     DiskFull,      // the PDF could not be written whole: the output disk is full
+    OutOfMemory,   // killed by the kernel for lack of memory
 };
 
 enum class PdfCheck { Complete, Incomplete, NotPdf };
@@ -56,12 +58,16 @@ public:
     // Off: the converter's PDF goes into place as it is, unread by qpdf (to measure what the
     // check and finishing cost).
     void setPdfChecks(bool on) { m_pdfChecks = on; }
+    // Where the kernel's count of kills for lack of memory is read.
+    void setMemorySources(const memoryroom::Sources &sources) { m_memorySources = sources; }
 
     // Starts the converter on the page and returns the id that finished() will carry. Never
     // reports synchronously. With properties the PDF is finished (properties set, linearized)
-    // before it is moved into place; without, it is only checked.
+    // before it is moved into place; without, it is only checked. A timeout given replaces
+    // the launcher's for this conversion.
     int start(const QString &pagePath, const QString &pdfPath,
-              const std::optional<PdfProperties> &properties = std::nullopt);
+              const std::optional<PdfProperties> &properties = std::nullopt,
+              std::chrono::milliseconds timeout = {});
     int runningCount() const { return int(m_jobs.size() + m_finishing.size()); }
     // Kills every running converter; each is reported as Stopped once it has ended, and what it
     // began is removed then. Returns at once.
@@ -80,6 +86,7 @@ private:
         QString partialPath; // what the converter writes; moved onto pdfPath when good
         std::optional<PdfProperties> properties;
         QByteArray errorTail;
+        qint64 memoryKillsBefore = -1; // the kernel's count when it started
         bool timedOut = false;
         bool stopped = false;
     };
@@ -101,8 +108,12 @@ private:
     // Lets the engine go: killed when it still holds conversions, else told to end.
     void releaseEngine(bool kill);
     void onEngineOutput();
-    void onEngineEnded(ConversionOutcome outcome, const QString &detail);
-    void onFinished(int id, int exitStatus);
+    void onEngineEnded(ConversionOutcome outcome, const QString &detail, bool killed = false);
+    void onFinished(int id, int exitCode, int exitStatus);
+    // Whether a conversion that died of SIGKILL, or whose engine lost its page, was killed by
+    // the kernel for lack of memory: its count of such kills grew meanwhile. Where the kernel
+    // keeps no count, withoutCount: a SIGKILL from nobody of ours is most likely its own.
+    bool killedForMemory(int id, bool withoutCount) const;
     void onFailedToStart(int id);
     void onTimeout(int id);
     // Reports a conversion whose converter has ended: failure, or its PDF checked and moved.
@@ -113,6 +124,7 @@ private:
 
     QString m_converter;
     bool m_pdfChecks = true;
+    memoryroom::Sources m_memorySources;
     QHash<int, Finishing> m_finishing; // converter done, qpdf at work on the PDF
     bool m_builtin = false;
     QProcess *m_engine = nullptr; // the warm built-in engine, started with the first conversion

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "converter.h"
+#include "memory_room.h"
 
 #include <QHash>
 #include <QList>
@@ -38,8 +39,10 @@ struct RunInput
     int maxJobs = 0;              // conversions at once; 0: defaultJobs(converter)
     QString converter;            // empty: conversion::converterPath(appFolder)
     qint64 memoryBudgetMegabytes = 0; // conversions at once fit in it; 0: what the system has
+    memoryroom::Sources memorySources; // where what the system has is read
     QString outputFolder;         // empty: appFolder/bin/output
-    std::chrono::milliseconds conversionTimeout{std::chrono::minutes(10)};
+    // How long one conversion may take; 0: conversionTimeLimit() of its page.
+    std::chrono::milliseconds conversionTimeout{0};
     bool finishPdfs = true; // off: the converter's PDFs as they are (to measure what it costs)
 };
 
@@ -84,11 +87,20 @@ struct PdfResult
 };
 Q_DECLARE_METATYPE(PdfResult)
 
+// How often a conversion killed for lack of memory is tried again, each time with fewer
+// conversions at once.
+inline constexpr int kMemoryRetries = 2;
+
 // Conversions at once when the caller does not say: several per core, since a converter
 // spends much of its time waiting, bounded by the memory available.
-int defaultJobs(const QString &converter);
+int defaultJobs(const QString &converter, const memoryroom::Sources &sources = {});
 // The most a caller may ask for.
 inline constexpr int kMaxJobs = 64;
+
+// How long a conversion of a page file of pageBytes may take before it is stopped: long
+// enough for the slowest converter on a busy machine, short enough that a page that never
+// loads does not hold its slot for long.
+std::chrono::milliseconds conversionTimeLimit(qint64 pageBytes);
 
 // A PDF run as a job: start() checks everything and prepares the application folder, then
 // the run advances on its own as pages are written and converters end, reporting by signals.
@@ -130,6 +142,8 @@ private:
         PdfProperties properties;
         qint64 pageBytes = 0; // the size of its page file, once started
         qint64 megabytes = 0; // what its conversion may take, once started
+        std::chrono::milliseconds timeout{0};
+        int memoryRetries = 0; // conversions again after the kernel killed one for memory
     };
     struct Prepared
     {
@@ -152,6 +166,7 @@ private:
     void onConversionFinished(int id, ConversionOutcome outcome, const QString &detail);
     void record(const Item &item, const PdfResult &result, bool stopped = false);
     void finishIfDone();
+    void releaseLock();
 
     bool m_running = false;
     bool m_cancelled = false;

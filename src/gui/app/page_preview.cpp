@@ -94,10 +94,12 @@ void PagePreview::startRender()
     const QString templatePath = m_appFolder + QDir::separator() + QStringLiteral("bin") +
                                  QDir::separator() + QStringLiteral("template.html");
     QString templateText;
-    if (!tFile::LoadText(templateText, templatePath))
-        return fail(QStringLiteral("The page template could not be read:\n%1\n\nPut template.html "
-                                   "back into that folder; PDFs cannot be made without it either.")
-                        .arg(templatePath));
+    QString why;
+    if (!tFile::LoadText(templateText, templatePath, &why))
+        return fail(QStringLiteral("The page template could not be read:\n%1\n(%2)\n\nPut "
+                                   "template.html back into that folder; PDFs cannot be made "
+                                   "without it either.")
+                        .arg(templatePath, why));
 
     QString problem;
     m_renderingUndrawn.clear();
