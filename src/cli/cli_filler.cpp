@@ -98,8 +98,9 @@ int fillerCommand(const QStringList &arguments)
     QStringList keywordList;
     QString why;
     if (parser.isSet(keywords) && !tFile::LoadList(keywordList, parser.value(keywords), &why))
-        return command.problem(QStringLiteral("the keywords file could not be read: %1 (%2)")
-                                   .arg(parser.value(keywords), why));
+        return command.problem(
+            QStringLiteral("the keywords file could not be read: %1").arg(parser.value(keywords)),
+            sentence(why));
 
     tTools random;
     if (parser.isSet(seed)) {

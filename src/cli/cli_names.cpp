@@ -41,7 +41,8 @@ int namesCommand(const QStringList &arguments)
     QString why;
     if (!tFile::LoadText(keywordText, keywordFile, &why))
         return command.problem(
-            QStringLiteral("the keywords file could not be read: %1 (%2)").arg(keywordFile, why));
+            QStringLiteral("the keywords file could not be read: %1").arg(keywordFile),
+            sentence(why));
     if (keywordText.isEmpty())
         return command.problem(QStringLiteral("Please enter some keywords first."),
                                QStringLiteral("The keywords file is empty: %1").arg(keywordFile));
@@ -57,7 +58,8 @@ int namesCommand(const QStringList &arguments)
     if ((patternsGiven || tTools::FileExists(patternFile, false)) &&
         !tFile::LoadList(patternList, patternFile, &why))
         return command.problem(
-            QStringLiteral("the patterns file could not be read: %1 (%2)").arg(patternFile, why));
+            QStringLiteral("the patterns file could not be read: %1").arg(patternFile),
+            sentence(why));
     if (patternList.isEmpty())
         err() << kProgram << " names: no name patterns in " << visible(patternFile) << '\n';
 

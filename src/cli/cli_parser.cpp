@@ -47,6 +47,14 @@ int badInput(const QString &command, const QString &message, const QString &hint
     return cliexit::kBadInput;
 }
 
+QString sentence(const QString &tail)
+{
+    QString text = tail;
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    return text + u'.';
+}
+
 QString wrapped(const QString &text, qsizetype width)
 {
     QString result;

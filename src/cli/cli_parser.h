@@ -23,6 +23,9 @@ QString visible(QStringView text);
 // status of bad input.
 int badInput(const QString &command, const QString &message, const QString &hint = {});
 
+// The tail of a sentence, such as a reason a file could not be read, as a sentence of its own.
+QString sentence(const QString &tail);
+
 // Qt's help wraps option texts but not the description.
 QString wrapped(const QString &text, qsizetype width = 79);
 

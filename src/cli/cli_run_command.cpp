@@ -310,15 +310,17 @@ RunMode bulkMode()
             QString why;
             if (!tFile::LoadList(input.finalNames, namesFile, &why))
                 return command.problem(
-                    QStringLiteral("the names file could not be read: %1 (%2)").arg(namesFile, why));
+                    QStringLiteral("the names file could not be read: %1").arg(namesFile),
+                    sentence(why));
             // Like "names": a missing default pattern file means no patterns, so no keywords.
             const QString patternFile =
                 parser.isSet(patterns)
                     ? parser.value(patterns)
                     : command.appFolder + paths::kSep + QStringLiteral("lstcombinations.txt");
             if (!tFile::LoadList(input.namePatterns, patternFile, &why) && parser.isSet(patterns))
-                return command.problem(QStringLiteral("the patterns file could not be read: %1 (%2)")
-                                           .arg(patternFile, why));
+                return command.problem(
+                    QStringLiteral("the patterns file could not be read: %1").arg(patternFile),
+                    sentence(why));
         }
         if (parser.isSet(jobs)) {
             bool ok = false;

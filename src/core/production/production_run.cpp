@@ -203,9 +203,9 @@ QString ProductionRun::prepare(const RunInput &input)
     QString templateText;
     QString why;
     if (!tFile::LoadText(templateText, templatePath, &why))
-        return QStringLiteral("The page template could not be read:\n%1\n(%2)\n\nPut the page "
+        return QStringLiteral("The page template could not be read:\n%1\n%2\n\nPut the page "
                               "template back there, then try again.")
-            .arg(templatePath, why);
+            .arg(templatePath, capitalized(why));
     // Pages from it would carry no ad, and replace the PDFs that do.
     if (templateText.trimmed().isEmpty())
         return QStringLiteral("The page template is empty:\n%1\n\nPut the page template back "

@@ -96,10 +96,10 @@ void PagePreview::startRender()
     QString templateText;
     QString why;
     if (!tFile::LoadText(templateText, templatePath, &why))
-        return fail(QStringLiteral("The page template could not be read:\n%1\n(%2)\n\nPut "
+        return fail(QStringLiteral("The page template could not be read:\n%1\n%2.\n\nPut "
                                    "template.html back into that folder; PDFs cannot be made "
                                    "without it either.")
-                        .arg(templatePath, why));
+                        .arg(templatePath, why.left(1).toUpper() + why.mid(1)));
 
     QString problem;
     m_renderingUndrawn.clear();
