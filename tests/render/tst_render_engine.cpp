@@ -47,15 +47,16 @@ QHash<qint64, QString> descendants()
             parentOf.insert(pid, fields.at(1).toLongLong());
     }
     const qint64 self = QCoreApplication::applicationPid();
+    const QByteArray ownCommand = readBytes(u"/proc/%1/cmdline"_s.arg(self));
     QHash<qint64, QString> found;
     for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
         qint64 pid = it.value();
         for (int depth = 0; depth < 16 && pid > 1 && pid != self; ++depth)
             pid = parentOf.value(pid, 0);
-        if (pid == self) {
-            QByteArray cmdline = readBytes(u"/proc/%1/cmdline"_s.arg(it.key()));
+        QByteArray cmdline = readBytes(u"/proc/%1/cmdline"_s.arg(it.key()));
+        // A fork of ours is the watcher that cleans up should we die, not a converter.
+        if (pid == self && cmdline != ownCommand)
             found.insert(it.key(), QString::fromLocal8Bit(cmdline.replace('\0', ' ')));
-        }
     }
     return found;
 }

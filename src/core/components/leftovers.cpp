@@ -14,6 +14,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace leftovers {
 
@@ -88,6 +91,9 @@ void closeAllFrom(int first)
     // Its own session: Ctrl-C and a closed terminal are meant for the program, and the
     // watcher has to stay to clean up after it. It holds nothing of the program's open.
     ::setsid();
+#ifdef Q_OS_LINUX
+    ::prctl(PR_SET_NAME, "paperwake-watch");
+#endif
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     for (const int signal : {SIGINT, SIGHUP, SIGQUIT, SIGPIPE})
