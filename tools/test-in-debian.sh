@@ -18,6 +18,8 @@
 # The build compiles through ccache, its cache kept there too, so a second run compiles only
 # what changed (PAPERWAKE_DEBIAN_CCACHE=0: a build without it, all from scratch).
 # The root itself is made fresh for each run and removed afterwards, whatever happens.
+# PAPERWAKE_DEBIAN_SHARE=DIR: that host folder is /mnt/share in the root, for instance to
+# benchmark a fresh Debian 13 on the same articles as this machine.
 set -eu
 
 release=trixie
@@ -39,7 +41,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null 2>&1 || { echo "$0: needs root or sudo" >&2; exit 2; }
     exec sudo PAPERWAKE_DEBIAN_CACHE="${PAPERWAKE_DEBIAN_CACHE:-}" \
-        PAPERWAKE_DEBIAN_CCACHE="${PAPERWAKE_DEBIAN_CCACHE:-}" sh "$0" "$release" -- "$@"
+        PAPERWAKE_DEBIAN_CCACHE="${PAPERWAKE_DEBIAN_CCACHE:-}" \
+        PAPERWAKE_DEBIAN_SHARE="${PAPERWAKE_DEBIAN_SHARE:-}" sh "$0" "$release" -- "$@"
 fi
 
 mirror=http://deb.debian.org/debian
@@ -150,8 +153,8 @@ log=$root/run.log
 {
     unshare --mount --propagation private sh -c '
         set -e
-        root=$1 user=$2 home=$3 ccache=$4 compiler=$5
-        shift 5
+        root=$1 user=$2 home=$3 ccache=$4 compiler=$5 share=$6
+        shift 6
         mount --bind "$root" "$root"
         mount -t proc proc "$root/proc"
         mount -t sysfs -o ro sysfs "$root/sys"
@@ -160,6 +163,10 @@ log=$root/run.log
         mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
         mkdir -p "$root/var/cache/paperwake-ccache"
         mount --bind "$ccache" "$root/var/cache/paperwake-ccache"
+        if [ -n "$share" ]; then
+            mkdir -p "$root/mnt/share"
+            mount --bind "$share" "$root/mnt/share"
+        fi
         # The root becomes the namespace'"'"'s own, not a chroot: the kernel lets no chrooted
         # process make a user namespace, which Chromium'"'"'s sandbox needs.
         cd "$root"
@@ -173,7 +180,7 @@ log=$root/run.log
             CMAKE_C_COMPILER_LAUNCHER="$compiler" \
             PATH=/usr/local/bin:/usr/bin:/bin \
             sh -c "cd \"\$HOME/paperwake\" && exec \"\$@\"" sh "$@"
-    ' sh "$root" "$user" "$home" "$cache/ccache" "$compiler" "$@" && echo 0 >"$root/run.status" ||
+    ' sh "$root" "$user" "$home" "$cache/ccache" "$compiler" "${PAPERWAKE_DEBIAN_SHARE:-}" "$@" && echo 0 >"$root/run.status" ||
         echo $? >"$root/run.status"
 } 2>&1 | tee "$log" &
 # Waiting in the background lets a signal end the run at once, and the cleanup with it.

@@ -4,7 +4,7 @@
 // engine's helper processes included) and the peak of the summed memory of its process tree.
 //
 // Usage: bench_real [--rounds R=1] [--bulk N=100] [--single 10,25,50,100] [--big MB]
-//                   [--no-wkhtmltopdf]
+//                   [--no-wkhtmltopdf] [--articles DIR] [--keep-articles DIR]
 //   Articles: the READMEs and NEWS files under /usr/share/doc (unpacked when compressed) and
 //   the texts of /usr/share/common-licenses that hold 2 to 12 KB of UTF-8 text, by path.
 //   Bulk runs N of them through paperwake-cli bulk, then the bare wkhtmltopdf over the page
@@ -14,6 +14,9 @@
 //   --big MB: as well, one article of MB megabytes (the articles one after another, again and
 //   again) through paperwake-cli bulk.
 //   --no-wkhtmltopdf: the built-in engine alone (a system without wkhtmltopdf).
+//   --keep-articles DIR: writes the chosen articles to DIR; --articles DIR reads them from
+//   there instead, so another system (a Debian 13 root) is measured on the same texts.
+//   A system with fewer articles than asked is measured on those it has, and says so.
 //   After the bulk rows: what the runs' check of the articles' characters against the installed
 //   fonts costs, done here alone over the same texts (the fonts' characters read once, then
 //   every article counted), against the bulk runs' times.
@@ -101,6 +104,31 @@ QList<Article> realArticles(int count)
             break;
     }
     return articles;
+}
+
+// The .txt files of folder, by name: articles kept by an earlier run.
+QList<Article> keptArticles(const QString &folder, int count)
+{
+    QList<Article> articles;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
+        if (articles.size() == count)
+            break;
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            articles << Article{name, file.readAll()};
+    }
+    return articles;
+}
+
+void keepArticles(const QList<Article> &articles, const QString &folder)
+{
+    QDir().mkpath(folder);
+    for (const Article &article : articles) {
+        QFile file(folder + u'/' + article.name);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(article.text);
+    }
 }
 
 int pdfPages(const QString &pdf)
@@ -261,6 +289,7 @@ int main(int argc, char *argv[])
     QList<int> singles{10, 25, 50, 100};
     bool withWkhtmltopdf = true;
     int bigMegabytes = 0;
+    QString fromFolder, keepFolder;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const QString value = i + 1 < args.size() ? args.at(i + 1) : QString();
@@ -280,9 +309,15 @@ int main(int argc, char *argv[])
             ++i;
         } else if (arg == QStringLiteral("--no-wkhtmltopdf")) {
             withWkhtmltopdf = false;
+        } else if (arg == QStringLiteral("--articles") && !value.isEmpty()) {
+            fromFolder = value;
+            ++i;
+        } else if (arg == QStringLiteral("--keep-articles") && !value.isEmpty()) {
+            keepFolder = value;
+            ++i;
         } else {
             out() << "usage: bench_real [--rounds R] [--bulk N] [--single 10,25,...] "
-                     "[--big MB] [--no-wkhtmltopdf]\n";
+                     "[--big MB] [--no-wkhtmltopdf] [--articles DIR] [--keep-articles DIR]\n";
             return 2;
         }
     }
@@ -294,11 +329,22 @@ int main(int argc, char *argv[])
     }
     const int most = std::max({bulkCount, bigMegabytes > 0 ? 100 : 0,
                                singles.isEmpty() ? 0 : *std::max_element(singles.cbegin(), singles.cend())});
-    const QList<Article> articles = realArticles(most);
-    if (articles.size() < most) {
-        out() << "only " << articles.size() << " articles of 2 to 12 KB found\n";
+    const QList<Article> articles =
+        fromFolder.isEmpty() ? realArticles(most) : keptArticles(fromFolder, most);
+    if (articles.isEmpty()) {
+        out() << "no articles of 2 to 12 KB found\n";
         return 1;
     }
+    if (!keepFolder.isEmpty())
+        keepArticles(articles, keepFolder);
+    // A minimal system has fewer: every case runs on at most what there is.
+    if (articles.size() < most)
+        out() << "only " << articles.size() << " articles of 2 to 12 KB found; the cases above "
+              << articles.size() << " run on " << articles.size() << "\n";
+    bulkCount = std::min<int>(bulkCount, articles.size());
+    for (int &count : singles)
+        count = std::min<int>(count, articles.size());
+    singles.erase(std::unique(singles.begin(), singles.end()), singles.end());
     qint64 bytes = 0;
     for (const Article &article : articles)
         bytes += article.text.size();
@@ -310,7 +356,8 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     Bench bench(dir.path(), wkhtmltopdf);
-    double builtinTenPerPage = 0, builtinHundredPerPage = 0;
+    // Time per page of the built-in engine at the fewest and the most articles of a single run.
+    double fewestPerPage = 0, mostPerPage = 0;
 
     if (bulkCount > 0) {
         const QString folder = bench.articleFolder(articles.mid(0, bulkCount));
@@ -394,10 +441,10 @@ int main(int argc, char *argv[])
         printHeader(QStringLiteral("single, %1 articles").arg(count));
         printRow(builtin);
         const double perPage = builtin.median().seconds / std::max(1, builtin.pages);
-        if (count == 10)
-            builtinTenPerPage = perPage;
-        if (count == 100)
-            builtinHundredPerPage = perPage;
+        if (count == singles.first())
+            fewestPerPage = perPage;
+        if (count == singles.last())
+            mostPerPage = perPage;
         if (!wkhtmltopdf.isEmpty()) {
             printRow(paperwakeWk);
             printRow(bare);
@@ -425,8 +472,10 @@ int main(int argc, char *argv[])
         if (!wkhtmltopdf.isEmpty())
             printRow(paperwakeWk);
     }
-    if (builtinTenPerPage > 0 && builtinHundredPerPage > 0)
-        out() << QStringLiteral("\nbuilt-in engine, time per page at 100 articles / at 10: %1\n")
-                     .arg(builtinHundredPerPage / builtinTenPerPage, 0, 'f', 2);
+    if (singles.size() > 1 && fewestPerPage > 0 && mostPerPage > 0)
+        out() << QStringLiteral("\nbuilt-in engine, time per page at %1 articles / at %2: %3\n")
+                     .arg(singles.last())
+                     .arg(singles.first())
+                     .arg(mostPerPage / fewestPerPage, 0, 'f', 2);
     return 0;
 }

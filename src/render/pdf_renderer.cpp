@@ -147,7 +147,9 @@ void PdfRenderer::onRendererEnded(QWebEnginePage *page, int status, int exitCode
         how = QStringLiteral("crashed");
         break;
     default:
-        how = QStringLiteral("ended (exit status %1)").arg(exitCode);
+        // Some Chromium versions report a killed renderer as a normal end with status 0.
+        how = exitCode == 0 ? QStringLiteral("ended unexpectedly")
+                            : QStringLiteral("ended (exit status %1)").arg(exitCode);
         break;
     }
     fail(id, QStringLiteral("the engine's renderer process %1").arg(how));

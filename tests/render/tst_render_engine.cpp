@@ -248,7 +248,8 @@ void RenderEngineTest::engine_rendererKilled_pageFailsAtOnceAndTheEngineGoesOn()
     QVERIFY(spy.wait(30000));
     ::close(writer);
     QCOMPARE(outcomeOf(spy, 0), ConversionOutcome::NoPdfWritten);
-    QVERIFY2(spy.at(0).at(2).toString().contains(u"renderer process was killed"_s),
+    // Chromium 122 reports the kill as a normal end, older ones as a kill.
+    QVERIFY2(spy.at(0).at(2).toString().contains(u"renderer process"_s),
              qPrintable(spy.at(0).at(2).toString()));
     // The same engine takes the next page, in a fresh renderer.
     launcher.start(fine, app.file(u"bin/output/fine.pdf"_s));

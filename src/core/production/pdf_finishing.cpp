@@ -83,6 +83,10 @@ Result process(const QString &path, const PdfProperties *properties)
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile("PDF", file, true);
+        // Read before the pages are listed: newer qpdf versions mend the tree's count as
+        // they list them.
+        QPDFObjectHandle countItem = pdf.getRoot().getKey("/Pages").getKey("/Count");
+        const qint64 count = countItem.isInteger() ? countItem.getIntValue() : 0;
         std::vector<QPDFPageObjectHelper> pageList = QPDFPageDocumentHelper(pdf).getAllPages();
         // Writing copies a content stream that does not decode as it is: only decoding it
         // tells a page that a viewer would show blank or cut off.
@@ -102,8 +106,7 @@ Result process(const QString &path, const PdfProperties *properties)
         // A file qpdf had to mend (a cut cross-reference table, a page tree pointing
         // nowhere) is not what the converter meant to write. Some qpdf versions drop a page
         // that is not there without a word: the tree's own count still tells.
-        QPDFObjectHandle count = pdf.getRoot().getKey("/Pages").getKey("/Count");
-        if (pdf.anyWarnings() || (count.isInteger() && count.getIntValue() > qint64(pages)))
+        if (pdf.anyWarnings() || count > qint64(pages))
             return damage(pdf);
         if (pages == 0)
             return {QStringLiteral("the PDF has no page"), Fault::NoPage};
