@@ -289,6 +289,9 @@ void prepareEnvironment()
     appendChromiumFlags("--disable-gpu --disable-background-networking --disable-component-update "
                         "--no-proxy-server --host-resolver-rules=\"MAP * ~NOTFOUND\" "
                         "--disable-features=NetworkPrediction");
+    // Its pages are never shown, so Chromium counts their renderers as background tabs and
+    // lowers their priority: on a busy machine the pages then wait behind everything else.
+    appendChromiumFlags("--disable-renderer-backgrounding");
     // Its start-up report of graphics settings says nothing to a user of a PDF engine.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 #ifdef Q_OS_UNIX

@@ -67,3 +67,31 @@ bool pdfHasObjectStreams(const QString &pdfPath)
         return false;
     });
 }
+
+QList<QSize> pdfImageSizes(const QString &pdfPath)
+{
+    return withPdf(pdfPath, QList<QSize>(), [](QPDF &pdf) {
+        QList<QSize> sizes;
+        for (QPDFObjectHandle &object : pdf.getAllObjects()) {
+            if (!object.isStream())
+                continue;
+            QPDFObjectHandle dict = object.getDict();
+            if (dict.getKey("/Subtype").isNameAndEquals("/Image")
+                && dict.getKey("/Width").isInteger() && dict.getKey("/Height").isInteger())
+                sizes << QSize(int(dict.getKey("/Width").getIntValue()),
+                               int(dict.getKey("/Height").getIntValue()));
+        }
+        return sizes;
+    });
+}
+
+int pdfEmbeddedFileCount(const QString &pdfPath)
+{
+    return withPdf(pdfPath, -1, [](QPDF &pdf) {
+        int files = 0;
+        for (QPDFObjectHandle &object : pdf.getAllObjects())
+            files += object.isStream()
+                     && object.getDict().getKey("/Type").isNameAndEquals("/EmbeddedFile");
+        return files;
+    });
+}

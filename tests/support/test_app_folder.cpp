@@ -132,17 +132,6 @@ QString pdfText(const QString &pdfPath)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-QByteArray pdfPlainBytes(const QString &pdfPath)
-{
-    QProcess process;
-    process.start(QStringLiteral("qpdf"),
-                  {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), pdfPath,
-                   QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
-}
-
 QString pdfInfo(const QString &pdfPath)
 {
     QProcess process;

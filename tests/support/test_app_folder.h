@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -70,16 +72,16 @@ QString copyTestData(const QString &relative, const QString &folder);
 // holds it (undecodable bytes escaped), empty when it could not be made.
 QString writeFileNamedInBytes(const QString &folder, const QByteArray &nameBytes,
                               const QByteArray &content);
-// The PDF with its streams uncompressed and no object streams (qpdf --qdf); empty when qpdf
-// cannot read it.
-QByteArray pdfPlainBytes(const QString &pdfPath);
 // Read through qpdf (pdf_objects.cpp), empty or false when it cannot read the PDF:
 // the addresses of the PDF's links, page by page, as a reader follows them;
 QStringList pdfLinks(const QString &pdfPath);
 // the page a fake converter put in the PDF (write_pdf in installFakeConverter());
 QByteArray fakePdfPage(const QString &pdfPath);
-// whether objects are stored in compressed object streams.
+// whether objects are stored in compressed object streams;
 bool pdfHasObjectStreams(const QString &pdfPath);
+// the sizes of every image the PDF holds, and how many files it embeds (-1: no PDF).
+QList<QSize> pdfImageSizes(const QString &pdfPath);
+int pdfEmbeddedFileCount(const QString &pdfPath);
 // What pdfinfo -enc UTF-8 says, and one field of it ("Title", "Optimized"); empty when
 // pdfinfo cannot read the PDF.
 QString pdfInfo(const QString &pdfPath);
