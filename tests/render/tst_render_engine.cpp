@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -233,16 +234,22 @@ void RenderEngineTest::engine_rendererKilled_pageFailsAtOnceAndTheEngineGoesOn()
     QTRY_VERIFY_WITH_TIMEOUT((writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK)) >= 0, 60000);
     const qint64 engine = enginePid();
     QVERIFY(engine > 0);
-    // Renderers are forked by the engine's zygote process and carry its command line.
-    int killed = 0;
+    // Renderers are forked by the engine's zygote process and carry its command line. With
+    // Chromium's sandbox on, the zygote's own first child is the init of its process
+    // namespace: the renderers are the leaves below it.
     const QHash<qint64, QString> below = descendants();
-    for (auto it = below.cbegin(); it != below.cend(); ++it) {
-        const QByteArray stat = readBytes(u"/proc/%1/stat"_s.arg(it.key()));
-        const qint64 parent = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
-        if (it.value().contains(u"QtWebEngineProcess"_s)
-            && below.value(parent).contains(u"QtWebEngineProcess"_s))
+    const auto parentOf = [](qint64 pid) {
+        const QByteArray stat = readBytes(u"/proc/%1/stat"_s.arg(pid));
+        return stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
+    };
+    QSet<qint64> parents;
+    for (auto it = below.cbegin(); it != below.cend(); ++it)
+        parents.insert(parentOf(it.key()));
+    int killed = 0;
+    for (auto it = below.cbegin(); it != below.cend(); ++it)
+        if (it.value().contains(u"QtWebEngineProcess"_s) && !parents.contains(it.key())
+            && below.value(parentOf(it.key())).contains(u"QtWebEngineProcess"_s))
             killed += ::kill(pid_t(it.key()), SIGKILL) == 0;
-    }
     QVERIFY(killed > 0);
 
     QVERIFY(spy.wait(30000));
