@@ -281,6 +281,8 @@ int ConversionLauncher::start(const QString &pagePath, const QString &pdfPath,
     job.properties = properties;
     job.timer = new QTimer(this);
     job.timer->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early, stopping a conversion before its limit.
+    job.timer->setTimerType(Qt::PreciseTimer);
     job.timer->setInterval(timeout.count() > 0 ? timeout : m_timeout);
     connect(job.timer, &QTimer::timeout, this, [this, id] { onTimeout(id); });
     if (m_builtin) {
