@@ -441,8 +441,8 @@ void ProductionRunTest::bulk_largePages_asManyAtOnceAsTheMemoryHolds_data()
     QTest::addColumn<int>("articleMegabytes");
     QTest::addColumn<bool>("inSmallGroup"); // a control group with 200 MB left, else 600 MB
     QTest::addColumn<bool>("oneAtATime");
-    // A converter takes 100 MB and 45 MB more per MB of page: 600 MB hold five small pages,
-    // or one page of 10 MB, however many slots there are; 200 MB hold one small page.
+    // 600 MB hold five small pages but not two of 10 MB, however many slots there are; 200 MB
+    // hold one small page.
     QTest::newRow("small pages") << 0 << false << false;
     QTest::newRow("large pages") << 10 << false << true;
     QTest::newRow("small pages in a small control group") << 0 << true << true;

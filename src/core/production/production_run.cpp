@@ -53,13 +53,15 @@ QString capitalized(QString text)
 }
 
 // Memory one conversion may take at its peak, in MB: a converter process, or a page in
-// flight in the built-in engine, plus so much per MB of page file. Measured at its peak:
-// wkhtmltopdf took 135 MB on a 5 MB page, 900 MB on 20 MB and 4.3 GB on 100 MB; the built-in
-// engine 2.4 GB on 5 MB (it holds every printed page until the PDF is whole).
+// flight in the built-in engine, plus so much per MB of page file. Measured as the peak of the
+// whole process tree on Debian's READMEs and license texts, whose many short lines make many
+// pages (about 850 a MB of page file): wkhtmltopdf took 191 MB on 0.6 MB and 1.3 GB on 6.1 MB;
+// the built-in engine 1.3 GB on 0.6 MB and 2.0 GB on 1.2 MB (Debian 13), up to 4.6 GB on 2 MB
+// (Debian 12); it holds every printed page until the PDF is whole.
 constexpr qint64 kConverterMegabytes = 100;
-constexpr qint64 kConverterMegabytesPerPageMegabyte = 45;
+constexpr qint64 kConverterMegabytesPerPageMegabyte = 210;
 constexpr qint64 kEnginePageMegabytes = 250;
-constexpr qint64 kEngineMegabytesPerPageMegabyte = 500;
+constexpr qint64 kEngineMegabytesPerPageMegabyte = 1600;
 
 // The time limit: a floor, so that many small pages at once on a busy machine have room, plus
 // so much per MB of page file and per MB squared. Measured on a 2-core machine under a load
@@ -72,9 +74,12 @@ constexpr double kTimeLimitSecondsPerSquareMegabyte = 960;
 
 qint64 conversionMegabytes(bool builtin, qint64 pageBytes)
 {
-    const qint64 pageMegabytes = (pageBytes + (1 << 20) - 1) >> 20;
-    return builtin ? kEnginePageMegabytes + kEngineMegabytesPerPageMegabyte * pageMegabytes
-                   : kConverterMegabytes + kConverterMegabytesPerPageMegabyte * pageMegabytes;
+    // By the fraction: a page of 10 KB costs next to nothing more than an empty one.
+    const auto perPage = [pageBytes](qint64 megabytesPerMegabyte) {
+        return qint64(std::ceil(double(megabytesPerMegabyte) * double(pageBytes) / (1 << 20)));
+    };
+    return builtin ? kEnginePageMegabytes + perPage(kEngineMegabytesPerPageMegabyte)
+                   : kConverterMegabytes + perPage(kConverterMegabytesPerPageMegabyte);
 }
 
 // Whether a process of this id still exists.
