@@ -68,9 +68,15 @@ cleanup() {
     status=$?
     trap - EXIT INT TERM HUP
     if [ -n "$root" ] && [ -d "$root" ]; then
+        # Inside the root the processes live in a mount namespace of their own, where their
+        # root is "/": that namespace, written down when it was made, finds them.
+        ns=$(cat "$root/run.ns" 2>/dev/null || :)
         for pass in TERM KILL; do
             for p in /proc/[0-9]*; do
-                [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill -"$pass" "${p#/proc/}" 2>/dev/null
+                if [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] ||
+                    { [ -n "$ns" ] && [ "$(readlink "$p/ns/mnt" 2>/dev/null)" = "$ns" ]; }; then
+                    kill -"$pass" "${p#/proc/}" 2>/dev/null
+                fi
             done
             sleep 1
         done
@@ -155,6 +161,7 @@ log=$root/run.log
         set -e
         root=$1 user=$2 home=$3 ccache=$4 compiler=$5 share=$6
         shift 6
+        readlink /proc/self/ns/mnt >"$root/run.ns"
         mount --bind "$root" "$root"
         mount -t proc proc "$root/proc"
         mount -t sysfs -o ro sysfs "$root/sys"
