@@ -62,24 +62,29 @@ if ! command -v debootstrap >/dev/null 2>&1; then
 fi
 
 root=""
+# Ends every process still running in the root. Inside it they live in a mount namespace of
+# their own, where their root reads as "/": that namespace, written down when it was made,
+# finds them.
+end_leftovers() {
+    ns=$(cat "$root/run.ns" 2>/dev/null || :)
+    for pass in TERM KILL; do
+        found=""
+        for p in /proc/[0-9]*; do
+            if [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] ||
+                { [ -n "$ns" ] && [ "$(readlink "$p/ns/mnt" 2>/dev/null)" = "$ns" ]; }; then
+                kill -"$pass" "${p#/proc/}" 2>/dev/null && found=1
+            fi
+        done
+        [ -z "$found" ] || sleep 1
+    done
+}
 # Ends what is still running in the root, then removes it. The mounts live in a mount
 # namespace of their own: outside it the root holds plain folders, never the host's /dev.
 cleanup() {
     status=$?
     trap - EXIT INT TERM HUP
     if [ -n "$root" ] && [ -d "$root" ]; then
-        # Inside the root the processes live in a mount namespace of their own, where their
-        # root is "/": that namespace, written down when it was made, finds them.
-        ns=$(cat "$root/run.ns" 2>/dev/null || :)
-        for pass in TERM KILL; do
-            for p in /proc/[0-9]*; do
-                if [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] ||
-                    { [ -n "$ns" ] && [ "$(readlink "$p/ns/mnt" 2>/dev/null)" = "$ns" ]; }; then
-                    kill -"$pass" "${p#/proc/}" 2>/dev/null
-                fi
-            done
-            sleep 1
-        done
+        end_leftovers
         if grep -q " ${root}[/ ]" /proc/self/mountinfo; then
             say "something is still mounted below $root: left in place" >&2
         else
@@ -189,6 +194,8 @@ log=$root/run.log
             sh -c "cd \"\$HOME/paperwake\" && exec \"\$@\"" sh "$@"
     ' sh "$root" "$user" "$home" "$cache/ccache" "$compiler" "${PAPERWAKE_DEBIAN_SHARE:-}" "$@" && echo 0 >"$root/run.status" ||
         echo $? >"$root/run.status"
+    # A process the command left behind would hold the log's pipe open.
+    end_leftovers
 } 2>&1 | tee "$log" &
 # Waiting in the background lets a signal end the run at once, and the cleanup with it.
 wait "$!" || :
