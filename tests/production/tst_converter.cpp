@@ -290,15 +290,21 @@ void ConverterTest::launcher_hangingConverter_timesOut()
 
 void ConverterTest::launcher_killed_forMemoryOnlyWhenTheKernelCountedIt_data()
 {
+    QTest::addColumn<bool>("engine"); // a stand-in for the warm built-in engine
     QTest::addColumn<QByteArray>("script"); // "$VMSTAT" is the kernel's count, faked
     QTest::addColumn<ConversionOutcome>("outcome");
 
     QTest::newRow("killed, no kill counted")
-        << "kill -9 $$"_ba << ConversionOutcome::Crashed;
+        << false << "kill -9 $$"_ba << ConversionOutcome::Crashed;
     QTest::newRow("killed while the count grew")
-        << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -9 $$"_ba << ConversionOutcome::OutOfMemory;
+        << false << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -9 $$"_ba << ConversionOutcome::OutOfMemory;
     QTest::newRow("other crash while the count grew")
-        << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -SEGV $$"_ba << ConversionOutcome::Crashed;
+        << false << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -SEGV $$"_ba << ConversionOutcome::Crashed;
+    // The kernel takes the engine's renderer; the engine itself then dies otherwise.
+    QTest::newRow("engine, crash while the count grew")
+        << true << "echo 'oom_kill 8' > \"$VMSTAT\"; kill -SEGV $$"_ba << ConversionOutcome::OutOfMemory;
+    QTest::newRow("engine, crash, no kill counted")
+        << true << "kill -SEGV $$"_ba << ConversionOutcome::Crashed;
 }
 
 void ConverterTest::launcher_killed_forMemoryOnlyWhenTheKernelCountedIt()
@@ -306,13 +312,21 @@ void ConverterTest::launcher_killed_forMemoryOnlyWhenTheKernelCountedIt()
 #ifndef Q_OS_UNIX
     QSKIP("signals are a Unix matter");
 #else
+    QFETCH(bool, engine);
     QFETCH(QByteArray, script);
     QFETCH(ConversionOutcome, outcome);
     TestAppFolder app;
     memoryroom::Sources sources;
     sources.vmstat = app.writeFile(u"vmstat"_s, "pgfault 100\noom_kill 7\n");
-    app.installFakeConverter("VMSTAT='" + sources.vmstat.toUtf8() + "'; " + script);
-    ConversionLauncher launcher(conversion::converterPath(app.path()));
+    const QByteArray body = "VMSTAT='" + sources.vmstat.toUtf8() + "'; " + script;
+    QString converter;
+    if (engine) {
+        converter = app.writeFile(u"bin/paperwake-render"_s, "#!/bin/sh\nread request\n" + body + "\n");
+        QFile::setPermissions(converter, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    } else {
+        converter = app.installFakeConverter(body);
+    }
+    ConversionLauncher launcher(converter);
     launcher.setMemorySources(sources);
     QSignalSpy spy(&launcher, &ConversionLauncher::finished);
     launcher.start(app.file(u"bin/x.html"_s), app.file(u"bin/output/x.pdf"_s));

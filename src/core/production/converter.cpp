@@ -391,8 +391,13 @@ void ConversionLauncher::onEngineEnded(ConversionOutcome outcome, const QString 
     const QString lastLine = lastErrorLine(m_engineErrorTail);
     const QString why = lastLine.isEmpty() ? detail : detail + QStringLiteral(": ") + lastLine;
     const QList<int> held = m_jobs.keys();
+    // The kernel kills the engine's renderers for memory, not the engine, which then ends by
+    // whatever signal or status: any end while the kernel counted a kill is for memory.
     for (const int id : held)
-        conclude(id, killed && killedForMemory(id, true) ? ConversionOutcome::OutOfMemory : outcome,
+        conclude(id,
+                 outcome == ConversionOutcome::Crashed && killedForMemory(id, killed)
+                     ? ConversionOutcome::OutOfMemory
+                     : outcome,
                  why);
 }
 
