@@ -2,10 +2,10 @@
 
 namespace renderengine {
 
-QString longRunsScript()
+QString longRunsScript(double printableWidthPx)
 {
     // Every style is read before the first change, so the page's style is worked out once.
-    return QStringLiteral(R"JS((function () {
+    QString script = QStringLiteral(R"JS((function () {
 'use strict';
 var LINES = 64; // forced line ends in one block
 var BLOCK_LEVEL = {'block': 1, 'list-item': 1, 'table': 1, 'flex': 1, 'grid': 1, 'flow-root': 1};
@@ -63,19 +63,34 @@ function breaksIn(el, splitHere) {
 }
 // Selectors that see an element's siblings or parent would see the new blocks.
 var structural = [];
+// Lengths by the viewport, rules by medium, size or page: the width measured on screen may not
+// be the printed one.
+var VIEWPORT_UNITS = /[\d.](?:[sld]?v|cq)(?:w|h|i|b|min|max)\b/i;
+var printLike = true;
 try {
   var visit = function (rules) {
     for (var i = 0; i < rules.length; ++i) {
       var rule = rules[i];
       if (rule.selectorText && /[>+~]|:(first|last|nth|only|empty|has)/.test(rule.selectorText))
         structural.push(rule.selectorText);
+      if (!(rule instanceof CSSStyleRule) && !(rule instanceof CSSFontFaceRule))
+        printLike = false;
+      else if (VIEWPORT_UNITS.test(rule.cssText))
+        printLike = false;
       if (rule.cssRules) visit(rule.cssRules);
     }
   };
-  for (var i = 0; i < document.styleSheets.length; ++i) visit(document.styleSheets[i].cssRules);
+  for (var i = 0; i < document.styleSheets.length; ++i) {
+    var sheet = document.styleSheets[i];
+    if (sheet.media && sheet.media.length) printLike = false;
+    visit(sheet.cssRules);
+  }
 } catch (e) {
   return 0; // a style sheet it cannot read may hold such selectors
 }
+var styled = document.querySelectorAll('[style]');
+for (var i = 0; i < styled.length && printLike; ++i)
+  if (VIEWPORT_UNITS.test(styled[i].getAttribute('style'))) printLike = false;
 // Where each <br> ends a line: the nearest ancestor that is not inline.
 var counts = new Map();
 var brs = Array.prototype.slice.call(document.getElementsByTagName('br'));
@@ -126,7 +141,7 @@ counts.forEach(function (count, container) {
   close();
   if (runs.length) plans.push({container: container, runs: runs});
 });
-var made = 0;
+var blocks = [];
 function wrap(from, to, first, last, indent) {
   var range = document.createRange();
   range.setStartBefore(from);
@@ -137,7 +152,7 @@ function wrap(from, to, first, last, indent) {
       + (last ? '' : 'widows: 1;') + (indent ? '' : 'text-indent: 0;');
   block.appendChild(range.extractContents());
   range.insertNode(block);
-  ++made;
+  blocks.push(block);
   return block;
 }
 plans.forEach(function (plan) {
@@ -157,8 +172,31 @@ plans.forEach(function (plan) {
     wrap(from, run.nodes[run.nodes.length - 1], false, true, false);
   });
 });
-return made;
+// Breaking inside words (overflow-wrap) makes print layout about twice as slow, and changes
+// no line of a block where every word fits. Which blocks those are is measured at the printed
+// width less a margin, on pages whose look cannot differ between screen and print.
+var BOXES = {INLINE: 1, NONE: 1};
+var plain = function (block) {
+  var all = block.getElementsByTagName('*');
+  for (var i = 0; i < all.length; ++i)
+    if (!BOXES[css(all[i]).display.toUpperCase()] && all[i].tagName !== 'IMG') return false;
+  return true;
+};
+if (blocks.length && printLike && document.fonts.status === 'loaded') {
+  var root = document.documentElement;
+  var width = root.style.width;
+  var zoom = parseFloat(css(root).zoom) || 1;
+  root.style.width = (PRINTABLE_WIDTH * 0.98 / zoom) + 'px';
+  var relaxed = blocks.filter(plain);
+  relaxed.forEach(function (block) { block.style.overflowWrap = 'normal'; });
+  // Read all before the first change: one layout in all.
+  relaxed.filter(function (block) { return block.scrollWidth > block.clientWidth; })
+      .forEach(function (block) { block.style.removeProperty('overflow-wrap'); });
+  root.style.width = width;
+}
+return blocks.length;
 })())JS");
+    return script.replace(QStringLiteral("PRINTABLE_WIDTH"), QString::number(printableWidthPx));
 }
 
 } // namespace renderengine

@@ -9,7 +9,9 @@ namespace renderengine {
 // grows much faster than its length; blocks of whole lines keep every line and page as it was.
 // Cuts fall only after a <br>; an inline element spanning a cut is split into two copies only
 // when the copies look as one (no side margin, border, padding or generated content), else the
-// run is cut elsewhere or not at all. Evaluates to the number of blocks made.
-QString longRunsScript();
+// run is cut elsewhere or not at all. Blocks in which every word fits the printable width
+// (CSS px, before the page's zoom) no longer break inside words, which changes none of their
+// lines. Evaluates to the number of blocks made.
+QString longRunsScript(double printableWidthPx);
 
 } // namespace renderengine

@@ -9,6 +9,7 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QSizeF>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -58,6 +59,13 @@ QPageLayout a4Layout()
 {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
+}
+
+// The printed width in CSS px before the zoom, as the layout of the page sees it.
+double printableWidthPx()
+{
+    return (QPageSize(QPageSize::A4).size(QPageSize::Millimeter).width() - 2 * kMarginMm) / 25.4
+           * 96;
 }
 
 QString zoomScript()
@@ -199,7 +207,8 @@ void PdfRenderer::onLoaded(int id, bool ok)
     page->disconnect(this);
     // The zoom is set and long runs are cut from a world of our own: the page's scripts stay off.
     const QString script =
-        m_cutsLongRuns ? zoomScript() + u'\n' + renderengine::longRunsScript() : zoomScript();
+        m_cutsLongRuns ? zoomScript() + u'\n' + renderengine::longRunsScript(printableWidthPx())
+                       : zoomScript();
     page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, id, page](const QVariant &) {
         const auto job = m_jobs.find(id);
         if (job == m_jobs.end() || job->page != page)

@@ -21,6 +21,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kTimeout = 120000;
+constexpr double kPrintableWidth = 767; // about A4's, for scripts run outside the renderer
 
 QString lines(const QString &what, int count)
 {
@@ -51,6 +52,16 @@ QByteArray markupArticle()
     text += u"<span style=\"border-left: 3px solid #c00; padding-left: 4px\">"_s
             + lines(u"Bordered"_s, 90) + u"</span>"_s;
     text += lines(u"Closing"_s, 100);
+    return text.toUtf8();
+}
+
+// Lines of one word each, of every length from well within the line to well past it, among
+// plain lines: blocks whose words all fit stop breaking inside words, the others must not.
+QByteArray wordsNearTheEdge()
+{
+    QString text = lines(u"Before"_s, 40);
+    for (int length = 60; length <= 120; ++length)
+        text += QString(length, u'x') + u'\n' + lines(u"Between"_s, 19);
     return text.toUtf8();
 }
 
@@ -179,6 +190,8 @@ private slots:
     void cut_keepsEveryTextInItsMarkup();
     void cut_leavesAloneWhatItCannotCutUnseen_data();
     void cut_leavesAloneWhatItCannotCutUnseen();
+    void cut_breaksInsideWordsOnlyWhereAWordMayNotFit_data();
+    void cut_breaksInsideWordsOnlyWhereAWordMayNotFit();
     void cutPages_lookAsTheUncutOnesWithTheSameLinks_data();
     void cutPages_lookAsTheUncutOnesWithTheSameLinks();
 };
@@ -190,7 +203,7 @@ void LongRunsTest::cut_keepsEveryTextInItsMarkup()
     QVERIFY(page.isLoaded());
     const QString before = page.run(kContentScript).toString();
     QVERIFY(before.contains(u"I[]<B[]<DIV[class=article]<DIV[class=page] | line 50 in italics"_s));
-    QVERIFY(page.run(renderengine::longRunsScript()).toInt() >= 4);
+    QVERIFY(page.run(renderengine::longRunsScript(kPrintableWidth)).toInt() >= 4);
     QCOMPARE(page.run(kContentScript).toString(), before);
     // The bold part and the link were cut into copies, the bordered span was not; the list
     // and the table were left whole.
@@ -222,8 +235,37 @@ void LongRunsTest::cut_leavesAloneWhatItCannotCutUnseen()
     LoadedPage page(writePage(app, u"page"_s, article, style));
     QVERIFY(page.isLoaded());
     const QString before = page.run(u"document.documentElement.outerHTML"_s).toString();
-    QCOMPARE(page.run(renderengine::longRunsScript()).toInt(), 0);
+    QCOMPARE(page.run(renderengine::longRunsScript(kPrintableWidth)).toInt(), 0);
     QCOMPARE(page.run(u"document.documentElement.outerHTML"_s).toString(), before);
+}
+
+void LongRunsTest::cut_breaksInsideWordsOnlyWhereAWordMayNotFit_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<bool>("relaxes");
+    QTest::newRow("the page's own style") << QString() << true;
+    // What is measured on screen may not be what is printed.
+    QTest::newRow("a print style") << u"@media print { .article { font-size: 20pt; } }"_s << false;
+    QTest::newRow("a width by the viewport") << u".article { width: 90vw; }"_s << false;
+}
+
+void LongRunsTest::cut_breaksInsideWordsOnlyWhereAWordMayNotFit()
+{
+    QFETCH(QString, style);
+    QFETCH(bool, relaxes);
+    TestAppFolder app(TestAppFolder::Bin | TestAppFolder::Template);
+    LoadedPage page(writePage(app, u"edge"_s, wordsNearTheEdge(), style));
+    QVERIFY(page.isLoaded());
+    const int blocks = page.run(renderengine::longRunsScript(kPrintableWidth)).toInt();
+    QVERIFY(blocks > 4);
+    const int relaxed =
+        page.run(u"Array.prototype.filter.call(document.getElementsByTagName('pw-lines'),"
+                 " function (b) { return getComputedStyle(b).overflowWrap === 'normal'; }).length"_s)
+            .toInt();
+    if (relaxes)
+        QVERIFY2(relaxed > 0 && relaxed < blocks, qPrintable(u"%1 of %2"_s.arg(relaxed).arg(blocks)));
+    else
+        QCOMPARE(relaxed, 0);
 }
 
 void LongRunsTest::cutPages_lookAsTheUncutOnesWithTheSameLinks_data()
@@ -231,6 +273,7 @@ void LongRunsTest::cutPages_lookAsTheUncutOnesWithTheSameLinks_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("article");
     QTest::newRow("markup") << u"markup"_s << markupArticle();
+    QTest::newRow("words near the edge") << u"edge"_s << wordsNearTheEdge();
     // Real articles: license texts every Debian system has.
     for (const QString &license : {u"Apache-2.0"_s, u"GPL-2"_s})
         QTest::newRow(qPrintable(license))
