@@ -9,7 +9,7 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QSizeF>
+#include <QRectF>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -61,11 +61,10 @@ QPageLayout a4Layout()
                        QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
 }
 
-// The printed width in CSS px before the zoom, as the layout of the page sees it.
+// The printed width in CSS px (96 a inch) before the zoom, as the layout of the page sees it.
 double printableWidthPx()
 {
-    return (QPageSize(QPageSize::A4).size(QPageSize::Millimeter).width() - 2 * kMarginMm) / 25.4
-           * 96;
+    return a4Layout().paintRect(QPageLayout::Point).width() * 96 / 72;
 }
 
 QString zoomScript()
