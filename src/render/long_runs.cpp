@@ -2,11 +2,32 @@
 
 namespace renderengine {
 
+QString hideScript()
+{
+    // A sheet of the document's own, not its markup: the page file's DOM stays as written.
+    return QStringLiteral(R"JS((function () {
+try {
+  var sheet = new CSSStyleSheet();
+  sheet.replaceSync(':root { display: none !important; }');
+  document.adoptedStyleSheets = document.adoptedStyleSheets.concat([sheet]);
+  window.paperwakeHidden = sheet;
+} catch (e) {
+}
+})())JS");
+}
+
 QString longRunsScript(double printableWidthPx)
 {
     // Every style is read before the first change, so the page's style is worked out once.
     QString script = QStringLiteral(R"JS((function () {
 'use strict';
+var hidden = window.paperwakeHidden;
+if (hidden) {
+  window.paperwakeHidden = null;
+  document.adoptedStyleSheets = document.adoptedStyleSheets.filter(function (s) {
+    return s !== hidden;
+  });
+}
 var LINES = 64; // forced line ends in one block
 var BLOCK_LEVEL = {'block': 1, 'list-item': 1, 'table': 1, 'flex': 1, 'grid': 1, 'flow-root': 1};
 var CONTAINERS = {'block': 1, 'list-item': 1, 'flow-root': 1, 'inline-block': 1, 'table-cell': 1};
@@ -38,6 +59,12 @@ function splittable(el, s) {
     if (parseFloat(s[sides[i]]) !== 0) return false;
   return noGeneratedContent(el);
 }
+// Elements drawn as boxes of their own among the lines: a block holding one keeps breaking
+// inside words (its box may be what overflows).
+var boxes = [];
+function noteBox(el, s) {
+  if (s.display !== 'inline' && s.display !== 'none' && el.tagName !== 'IMG') boxes.push(el);
+}
 // The <br>s inside el where the run may be cut (none unless el may be split), or null when el
 // holds more than inline content.
 function breaksIn(el, splitHere) {
@@ -47,6 +74,7 @@ function breaksIn(el, splitHere) {
     var s = css(n), d = s.display;
     if (d === 'none') continue;
     if (outOfFlow(s)) return null;
+    noteBox(n, s);
     if (d !== 'inline') {
       if (d.indexOf('inline') === 0) continue; // an atomic inline: a box of its own
       return null;
@@ -128,6 +156,7 @@ counts.forEach(function (count, container) {
     if (!run) run = {nodes: [], breaks: [], safe: true, first: n === container.firstChild};
     run.nodes.push(n);
     if (!s || s.display === 'none') continue;
+    noteBox(n, s);
     if (outOfFlow(s)) {
       run.safe = false;
     } else if (n.tagName === 'BR') {
@@ -139,20 +168,36 @@ counts.forEach(function (count, container) {
     }
   }
   close();
-  if (runs.length) plans.push({container: container, runs: runs});
+  if (runs.length)
+    plans.push({container: container, runs: runs, horizontal: cs.writingMode === 'horizontal-tb'});
 });
-var blocks = [];
-function wrap(from, to, first, last, indent) {
-  var range = document.createRange();
-  range.setStartBefore(from);
-  range.setEndAfter(to);
+var blocks = [], relaxable = [];
+// One range for all: every live range is updated on each change of the document.
+var range = document.createRange();
+function wrap(from, to, first, last, indent, horizontal) {
   var block = document.createElement('pw-lines');
   // An anonymous block's style: inherited properties inherited, the others at their start.
   block.style.cssText = 'all: unset; display: block;' + (first ? '' : 'orphans: 1;')
       + (last ? '' : 'widows: 1;') + (indent ? '' : 'text-indent: 0;');
-  block.appendChild(range.extractContents());
-  range.insertNode(block);
+  var parent = from.parentNode;
+  if (to.parentNode === parent) {
+    // Siblings only: moved as they are, into the block before it joins the page.
+    var next = to.nextSibling;
+    for (var n = from, following; ; n = following) {
+      following = n.nextSibling;
+      block.appendChild(n);
+      if (n === to) break;
+    }
+    parent.insertBefore(block, next);
+  } else {
+    // The cut lies inside an element: the range splits it in two.
+    range.setStartBefore(from);
+    range.setEndAfter(to);
+    block.appendChild(range.extractContents());
+    range.insertNode(block);
+  }
   blocks.push(block);
+  if (horizontal) relaxable.push(block);
   return block;
 }
 plans.forEach(function (plan) {
@@ -165,35 +210,33 @@ plans.forEach(function (plan) {
       // The cut goes after the <br> and after every element that ends with it.
       var end = run.breaks[i];
       while (end.parentNode !== container && !end.nextSibling) end = end.parentNode;
-      var block = wrap(from, end, first, false, first && run.first);
+      var block = wrap(from, end, first, false, first && run.first, plan.horizontal);
       from = block.nextSibling;
       first = false;
     }
-    wrap(from, run.nodes[run.nodes.length - 1], false, true, false);
+    wrap(from, run.nodes[run.nodes.length - 1], false, true, false, plan.horizontal);
   });
 });
 // Breaking inside words (overflow-wrap) costs much of the print layout's time and memory, and
 // changes no line of a block where every word fits. Which blocks those are is measured at the
 // printed width less 2 % (more than any rounding between the two layouts), in horizontal
 // blocks of plain inline content, on pages whose look cannot differ between screen and print.
-var INLINE_BOXES = {'inline': 1, 'none': 1};
-var plain = function (block) {
-  if (css(block).writingMode !== 'horizontal-tb') return false;
-  var all = block.getElementsByTagName('*');
-  for (var i = 0; i < all.length; ++i)
-    if (!INLINE_BOXES[css(all[i]).display] && all[i].tagName !== 'IMG') return false;
-  return true;
-};
-if (blocks.length && printLike && document.fonts.status === 'loaded') {
+var boxed = new Set(boxes.map(function (box) { return box.closest('pw-lines'); }));
+relaxable = relaxable.filter(function (block) { return !boxed.has(block); });
+if (relaxable.length && printLike && document.fonts.status === 'loaded') {
   var root = document.documentElement;
   var width = root.style.width;
   var zoom = parseFloat(css(root).zoom) || 1;
   root.style.width = (PRINTABLE_WIDTH * 0.98 / zoom) + 'px';
-  var relaxed = blocks.filter(plain);
-  relaxed.forEach(function (block) { block.style.overflowWrap = 'normal'; });
+  relaxable.forEach(function (block) { block.style.overflowWrap = 'normal'; });
   // Read all before the first change: one layout in all.
-  relaxed.filter(function (block) { return block.scrollWidth > block.clientWidth; })
-      .forEach(function (block) { block.style.removeProperty('overflow-wrap'); });
+  var overflowing = relaxable.filter(function (block) {
+    return block.scrollWidth > block.clientWidth;
+  });
+  // A font this layout asked for draws other widths than the one measured with.
+  (document.fonts.status === 'loaded' ? overflowing : relaxable).forEach(function (block) {
+    block.style.removeProperty('overflow-wrap');
+  });
   root.style.width = width;
 }
 return blocks.length;

@@ -12,6 +12,11 @@ namespace renderengine {
 // run is cut elsewhere or not at all. Blocks in which every word fits the printable width
 // (CSS px, before the page's zoom) no longer break inside words, which changes none of their
 // lines. Evaluates to the number of blocks made.
+// A page hidden by hideScript() is shown first.
 QString longRunsScript(double printableWidthPx);
+
+// A script for the engine's world at the document's creation: the page is not styled or laid
+// out until longRunsScript() runs.
+QString hideScript();
 
 } // namespace renderengine

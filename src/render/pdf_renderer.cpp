@@ -15,6 +15,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
@@ -72,6 +73,26 @@ QString zoomScript()
     return QStringLiteral("document.documentElement.style.zoom = '%1';").arg(kZoom);
 }
 
+// Zooms and cuts once: when the document is ready (so that what its layout loads, fonts and
+// pictures, the load waits for), or else after the load.
+QString prepareScript()
+{
+    return QStringLiteral("if (!window.paperwakePrepared) {\nwindow.paperwakePrepared = true;\n")
+           + zoomScript() + u'\n' + renderengine::longRunsScript(printableWidthPx()) + QStringLiteral("\n}");
+}
+
+QWebEngineScript engineScript(const QString &name, QWebEngineScript::InjectionPoint when,
+                              const QString &source)
+{
+    QWebEngineScript script;
+    script.setName(name);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(when);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(source);
+    return script;
+}
+
 } // namespace
 
 PdfRenderer::PdfRenderer(QObject *parent)
@@ -96,6 +117,27 @@ PdfRenderer::PdfRenderer(QObject *parent)
     settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
     settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
     settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    installScripts();
+}
+
+void PdfRenderer::setCutsLongRuns(bool on)
+{
+    m_cutsLongRuns = on;
+    installScripts();
+}
+
+void PdfRenderer::installScripts()
+{
+    QWebEngineScriptCollection *scripts = m_profile->scripts();
+    scripts->clear();
+    if (!m_cutsLongRuns)
+        return;
+    // Hidden from its start until the lines are cut, the page's load lays nothing out: the
+    // layout of an uncut article costs more than the rest of the load.
+    scripts->insert(engineScript(QStringLiteral("paperwake-hide"), QWebEngineScript::DocumentCreation,
+                                 renderengine::hideScript()));
+    scripts->insert(engineScript(QStringLiteral("paperwake-prepare"), QWebEngineScript::DocumentReady,
+                                 prepareScript()));
 }
 
 PdfRenderer::~PdfRenderer()
@@ -205,9 +247,7 @@ void PdfRenderer::onLoaded(int id, bool ok)
     QWebEnginePage *page = it->page;
     page->disconnect(this);
     // The zoom is set and long runs are cut from a world of our own: the page's scripts stay off.
-    const QString script =
-        m_cutsLongRuns ? zoomScript() + u'\n' + renderengine::longRunsScript(printableWidthPx())
-                       : zoomScript();
+    const QString script = m_cutsLongRuns ? prepareScript() : zoomScript();
     page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, id, page](const QVariant &) {
         const auto job = m_jobs.find(id);
         if (job == m_jobs.end() || job->page != page)

@@ -30,7 +30,7 @@ public:
     int inFlight() const { return int(m_jobs.size()); }
     // Off: the page is printed as loaded, its long runs of lines not cut into blocks (slow on
     // long articles; kept to compare with).
-    void setCutsLongRuns(bool on) { m_cutsLongRuns = on; }
+    void setCutsLongRuns(bool on);
 
 signals:
     void rendered(int id, bool ok, const QString &reason);
@@ -44,6 +44,7 @@ private:
         bool toData = false; // the PDF goes to renderedData()
     };
 
+    void installScripts();
     void start(int id, const QString &pagePath, const QString &pdfPath, bool toData);
     void onLoaded(int id, bool ok);
     void onPrinted(int id, const QByteArray &pdf);

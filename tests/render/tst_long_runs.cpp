@@ -272,22 +272,36 @@ void LongRunsTest::cutPages_lookAsTheUncutOnesWithTheSameLinks_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("article");
-    QTest::newRow("markup") << u"markup"_s << markupArticle();
-    QTest::newRow("words near the edge") << u"edge"_s << wordsNearTheEdge();
+    QTest::addColumn<QString>("style");
+    QTest::newRow("markup") << u"markup"_s << markupArticle() << QString();
+    QTest::newRow("words near the edge") << u"edge"_s << wordsNearTheEdge() << QString();
+    // Loaded only once the page is laid out: the load must still wait for them.
+    QTest::newRow("a font and a picture of the page's own")
+        << u"loaded"_s << lines(u"In its own font"_s, 300).toUtf8()
+        << u"@font-face { font-family: Shipped; src: url(shipped.ttf); }"
+           ".article { font-family: Shipped; } .page { background: url(paper.png); }"_s;
     // Real articles: license texts every Debian system has.
     for (const QString &license : {u"Apache-2.0"_s, u"GPL-2"_s})
         QTest::newRow(qPrintable(license))
-            << license << readBytes(u"/usr/share/common-licenses/"_s + license);
+            << license << readBytes(u"/usr/share/common-licenses/"_s + license) << QString();
 }
 
 void LongRunsTest::cutPages_lookAsTheUncutOnesWithTheSameLinks()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, article);
+    QFETCH(QString, style);
     if (article.isEmpty())
         QSKIP("the license texts of /usr/share/common-licenses are missing");
     TestAppFolder app(TestAppFolder::Bin | TestAppFolder::Template);
-    const QString page = writePage(app, name, article);
+    if (!style.isEmpty()) {
+        app.writeFile(u"bin/shipped.ttf"_s, readBytes(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s));
+        QImage paper(8, 8, QImage::Format_RGB32);
+        paper.fill(QColor(250, 240, 200));
+        paper.setPixel(0, 0, qRgb(200, 60, 60));
+        QVERIFY(paper.save(app.file(u"bin/paper.png"_s)));
+    }
+    const QString page = writePage(app, name, article, style);
     QVERIFY(!page.isEmpty());
     PdfRenderer renderer;
     const auto uncut = Poppler::Document::loadFromData(render(renderer, page, false));
