@@ -41,6 +41,10 @@ function css(el) {
   if (!s) { s = getComputedStyle(el); styles.set(el, s); }
   return s;
 }
+var PLAIN_BR = {display: 'inline', float: 'none', position: 'static'};
+function style(el) {
+  return el.tagName === 'BR' && !brsStyled ? PLAIN_BR : css(el);
+}
 function outOfFlow(s) {
   return s.float !== 'none' || s.position === 'absolute' || s.position === 'fixed';
 }
@@ -71,7 +75,7 @@ function breaksIn(el, splitHere) {
   var found = [];
   for (var n = el.firstChild; n; n = n.nextSibling) {
     if (n.nodeType !== 1) continue;
-    var s = css(n), d = s.display;
+    var s = style(n), d = s.display;
     if (d === 'none') continue;
     if (outOfFlow(s)) return null;
     noteBox(n, s);
@@ -95,23 +99,36 @@ var structural = [];
 // be the printed one.
 var VIEWPORT_UNITS = /[\d.](?:[sld]?v|cq)(?:w|h|i|b|min|max)\b/i;
 var printLike = true;
+// Whether a rule or a style attribute may give a <br> a box other than a plain line end: if not,
+// its style need not be read (which costs more than the rest of the planning).
+var brsStyled = document.querySelector('br[style]') !== null;
+function mayStyleBrs(selector, nested) {
+  if (nested) return true; // relative to a rule around it
+  try {
+    return document.querySelector('br:is(' + selector + ')') !== null;
+  } catch (e) {
+    return true;
+  }
+}
 try {
-  var visit = function (rules) {
+  var visit = function (rules, nested) {
     for (var i = 0; i < rules.length; ++i) {
       var rule = rules[i];
       if (rule.selectorText && /[>+~]|:(first|last|nth|only|empty|has)/.test(rule.selectorText))
         structural.push(rule.selectorText);
+      if (rule.selectorText && !brsStyled && mayStyleBrs(rule.selectorText, nested))
+        brsStyled = true;
       if (!(rule instanceof CSSStyleRule) && !(rule instanceof CSSFontFaceRule))
         printLike = false;
       else if (VIEWPORT_UNITS.test(rule.cssText))
         printLike = false;
-      if (rule.cssRules) visit(rule.cssRules);
+      if (rule.cssRules) visit(rule.cssRules, nested || rule instanceof CSSStyleRule);
     }
   };
   for (var i = 0; i < document.styleSheets.length; ++i) {
     var sheet = document.styleSheets[i];
     if (sheet.media && sheet.media.length) printLike = false;
-    visit(sheet.cssRules);
+    visit(sheet.cssRules, false);
   }
 } catch (e) {
   return 0; // a style sheet it cannot read may hold such selectors
@@ -142,7 +159,7 @@ counts.forEach(function (count, container) {
     run = null;
   };
   for (var n = container.firstChild; n; n = n.nextSibling) {
-    var s = n.nodeType === 1 ? css(n) : null;
+    var s = n.nodeType === 1 ? style(n) : null;
     if (s && !outOfFlow(s) && BLOCK_LEVEL[s.display]) {
       close();
       continue;

@@ -225,6 +225,9 @@ void LongRunsTest::cut_leavesAloneWhatItCannotCutUnseen_data()
     // A rule that sees the article's children would no longer see them inside the blocks.
     QTest::newRow("a style for the article's children")
         << lines(u"Styled"_s, 300).toUtf8() << u".article > br { line-height: 2; }"_s;
+    // Its lines run on as one: no cut may end one.
+    QTest::newRow("line ends hidden by a style")
+        << lines(u"Joined"_s, 300).toUtf8() << u".article br { display: none; }"_s;
 }
 
 void LongRunsTest::cut_leavesAloneWhatItCannotCutUnseen()
