@@ -16,6 +16,14 @@ try {
 })())JS");
 }
 
+QString beforePrintScript()
+{
+    return QStringLiteral(R"JS(if (typeof window.paperwakeWidth === 'string') {
+  document.documentElement.style.width = window.paperwakeWidth;
+  window.paperwakeWidth = null;
+})JS");
+}
+
 QString longRunsScript(double printableWidthPx)
 {
     // Every style is read before the first change, so the page's style is worked out once.
@@ -254,7 +262,9 @@ if (relaxable.length && printLike && document.fonts.status === 'loaded') {
   (document.fonts.status === 'loaded' ? overflowing : relaxable).forEach(function (block) {
     block.style.removeProperty('overflow-wrap');
   });
-  root.style.width = width;
+  // The width goes back just before printing: changed here, it would have the load's end lay
+  // the whole page out once more, for nothing.
+  window.paperwakeWidth = width;
 }
 return blocks.length;
 })())JS");

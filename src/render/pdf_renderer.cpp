@@ -247,7 +247,9 @@ void PdfRenderer::onLoaded(int id, bool ok)
     QWebEnginePage *page = it->page;
     page->disconnect(this);
     // The zoom is set and long runs are cut from a world of our own: the page's scripts stay off.
-    const QString script = m_cutsLongRuns ? prepareScript() : zoomScript();
+    const QString script = m_cutsLongRuns
+                               ? prepareScript() + u'\n' + renderengine::beforePrintScript()
+                               : zoomScript();
     page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, id, page](const QVariant &) {
         const auto job = m_jobs.find(id);
         if (job == m_jobs.end() || job->page != page)
