@@ -56,12 +56,12 @@ QString capitalized(QString text)
 // flight in the built-in engine, plus so much per MB of page file. Measured as the peak of the
 // whole process tree on Debian's READMEs and license texts, whose many short lines make many
 // pages (about 850 a MB of page file): wkhtmltopdf took 191 MB on 0.6 MB and 1.3 GB on 6.1 MB;
-// the built-in engine 0.8 GB on 0.6 MB and 1.2 GB on 1.2 MB on Debian 13, 0.9 and 1.2 GB on
-// Debian 12; it holds every printed page until the PDF is whole.
+// the built-in engine 0.6, 0.8 and 2.3 GB on 0.6, 1.2 and 6.0 MB on Debian 13, 0.7, 1.2 and
+// 4.0 GB on Debian 12; it holds every printed page until the PDF is whole.
 constexpr qint64 kConverterMegabytes = 100;
 constexpr qint64 kConverterMegabytesPerPageMegabyte = 210;
 constexpr qint64 kEnginePageMegabytes = 250;
-constexpr qint64 kEngineMegabytesPerPageMegabyte = 1200;
+constexpr qint64 kEngineMegabytesPerPageMegabyte = 1000;
 
 // The time limit: a floor, so that many small pages at once on a busy machine have room, plus
 // so much per MB of page file and per MB squared. Measured on a 2-core machine under a load
