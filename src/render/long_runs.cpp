@@ -103,6 +103,7 @@ function breaksIn(el, splitHere) {
 }
 // Selectors that see an element's siblings or parent would see the new blocks.
 var structural = [];
+var POSITIONAL = /:(?:first|last|only)-(?:child|of-type)|:nth-(?:last-)?(?:child|of-type)\([^)]*\)/g;
 // Lengths by the viewport, rules by medium, size or page: the width measured on screen may not
 // be the printed one.
 var VIEWPORT_UNITS = /[\d.](?:[sld]?v|cq)(?:w|h|i|b|min|max)\b/i;
@@ -159,8 +160,16 @@ counts.forEach(function (count, container) {
   if (!CONTAINERS[cs.display] || parseInt(cs.orphans, 10) > LINES / 2
       || parseInt(cs.widows, 10) > LINES / 2)
     return;
-  for (var k = 0; k < structural.length; ++k)
-    if (container.querySelector(structural[k])) return;
+  for (var k = 0; k < structural.length; ++k) {
+    // A block's first and last lines are new first and last children: a rule for a position
+    // counts wherever its element is. One that sees inside (:has) may see the container.
+    if (/:has\(/.test(structural[k])) return;
+    try {
+      if (container.querySelector(structural[k].replace(POSITIONAL, ''))) return;
+    } catch (e) {
+      return; // nothing left of the selector but the position
+    }
+  }
   var runs = [], run = null;
   var close = function () {
     if (run && run.safe && run.breaks.length >= 2 * LINES) runs.push(run);

@@ -225,6 +225,12 @@ void LongRunsTest::cut_leavesAloneWhatItCannotCutUnseen_data()
     // A rule that sees the article's children would no longer see them inside the blocks.
     QTest::newRow("a style for the article's children")
         << lines(u"Styled"_s, 300).toUtf8() << u".article > br { line-height: 2; }"_s;
+    // No line starts with <i> in the article's first place, but each block's first would.
+    QString italicLines = u"<b>Start</b>\n"_s;
+    for (int i = 1; i <= 300; ++i)
+        italicLines += u"<i>Line</i> %1\n"_s.arg(i);
+    QTest::newRow("a style for the first of its kind")
+        << italicLines.toUtf8() << u"i:first-child { color: #c00; }"_s;
     // Its lines run on as one: no cut may end one.
     QTest::newRow("line ends hidden by a style")
         << lines(u"Joined"_s, 300).toUtf8() << u".article br { display: none; }"_s;
