@@ -111,8 +111,7 @@ var printLike = true;
 // Whether a rule or a style attribute may give a <br> a box other than a plain line end: if not,
 // its style need not be read (which costs more than the rest of the planning).
 var brsStyled = document.querySelector('br[style]') !== null;
-function mayStyleBrs(selector, nested) {
-  if (nested) return true; // relative to a rule around it
+function mayStyleBrs(selector) {
   try {
     return document.querySelector('br:is(' + selector + ')') !== null;
   } catch (e) {
@@ -125,7 +124,8 @@ try {
       var rule = rules[i];
       if (rule.selectorText && /[>+~]|:(first|last|nth|only|empty|has)/.test(rule.selectorText))
         structural.push(rule.selectorText);
-      if (rule.selectorText && !brsStyled && mayStyleBrs(rule.selectorText, nested))
+      // A nested rule's selector is relative to the rule around it: it may reach any <br>.
+      if (rule.selectorText && !brsStyled && (nested || mayStyleBrs(rule.selectorText)))
         brsStyled = true;
       if (!(rule instanceof CSSStyleRule) && !(rule instanceof CSSFontFaceRule))
         printLike = false;
